@@ -1,0 +1,7 @@
+#include "search/move_ordering.h"
+
+#include <cstring>
+
+MoveOrdering ordering;
+
+void clearMoveOrdering() { std::memset(&ordering, 0, sizeof ordering); }

@@ -1,0 +1,56 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "evaluation/piece_square.h"
+#include "position/make_move.h"
+#include "position/move_generation.h"
+#include "position/move_text.h"
+#include "position/position.h"
+#include "search/move_ordering.h"
+#include "shell/new_game.h"
+
+namespace test {
+
+inline const char *const startFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+
+// Board tables built, ordering memory cleared and the position set up.
+inline void setUp(const char *fen = startFen) {
+  initBoardTables();
+  buildPieceSquareTables();
+  clearMoveOrdering();
+  ASSERT_EQ(setupFromFen(fen), FEN_OK) << fen;
+}
+
+// The moves of the current position's list at the current ply, in order.
+inline std::vector<MoveEntry> currentList() {
+  return std::vector<MoveEntry>(moveStack + moveListStart[pos.searchPly], moveStack + moveListStart[pos.searchPly + 1]);
+}
+
+// The legal moves of the position, as generateMoves() lists them.
+inline std::vector<Move> legalMoves() {
+  generateMoves();
+  std::vector<Move> legal;
+  for (const MoveEntry &e : currentList()) {
+    if (makeMove(e.move)) {
+      legal.push_back(e.move);
+      unmakeMove();
+    }
+  }
+  return legal;
+}
+
+// Finds a legal move by its coordinate text ("e2e4", "e7e8q"), 0 if none.
+inline Move findMove(const std::string &text) {
+  for (Move m : legalMoves())
+    if (text == moveToUciCoordinates(m)) return m;
+  return 0;
+}
+
+inline int square(const char *name) { return (name[1] - '1') * 8 + ('h' - name[0]); }
+
+}  // namespace test
