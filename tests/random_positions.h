@@ -36,8 +36,7 @@ struct Rng {
   int below(int n) { return int((next() >> 33) % uint64_t(n)); }
 };
 
-// The placement, side to move and en passant square as FEN text (for failure
-// messages; castling rights are left out).
+// The position as FEN text without the move counters (for failure messages).
 inline std::string positionFen() {
   std::string fen;
   for (int rank = 7; rank >= 0; rank--) {
@@ -56,7 +55,16 @@ inline std::string positionFen() {
     if (empty) fen += char('0' + empty);
     if (rank) fen += '/';
   }
-  fen += pos.sideToMove == WHITE ? " w - " : " b - ";
+  fen += pos.sideToMove == WHITE ? " w " : " b ";
+  const char *rights = "KQkq";
+  bool anyRight = false;
+  for (int i = 0; i < 4; i++) {
+    if (pos.castleRights & (1 << i)) {
+      fen += rights[i];
+      anyRight = true;
+    }
+  }
+  fen += anyRight ? " " : "- ";
   if (pos.epSquare >= 0) {
     fen += fileLetter(pos.epSquare);
     fen += rankDigit(pos.epSquare);
