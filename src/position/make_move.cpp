@@ -10,6 +10,8 @@
 // position exactly as it was.
 #include "position/make_move.h"
 
+#include <cstring>
+
 #include "position/keys.h"
 #include "position/move_generation.h"
 #include "position/position.h"
@@ -58,6 +60,16 @@ inline void dropPiece(int s, int colour, int type, int capturedColour, int captu
   pos.colourBits[capturedColour] &= ~bit;
   pos.pieceBits[capturedColour][capturedType] &= ~bit;
   pos.colourBits[colour] |= bit;
+  pos.pieceBits[colour][type] |= bit;
+}
+
+// Links a piece back onto s from the row s had when it was vacated.
+inline void relinkPiece(int s, uint64_t row, int colour, int type) {
+  std::memcpy(pos.lineNeighbour[s], &row, sizeof row);
+  for (int d = 0; d < 8; d++) pos.lineNeighbour[(row >> (8 * d)) & 0xFF][d ^ 1] = uint8_t(s);
+  const Bitboard bit = squareBit[s];
+  pos.colourBits[colour] |= bit;
+  pos.occupied |= bit;
   pos.pieceBits[colour][type] |= bit;
 }
 
@@ -113,6 +125,7 @@ int makeMove(Move move) {
   const int movedType = wordType(pos.board[from]);
   const int capturedType = wordType(pos.board[to]);  // NO_PIECE when empty
   pos.searchPly++;
+  std::memcpy(&record.fromLinks, pos.lineNeighbour[from], sizeof record.fromLinks);
   record.move = move;
   record.capturedType = capturedType;
   record.castleRights = pos.castleRights;
@@ -262,7 +275,7 @@ void unmakeMove() {
 
   if (move & MOVE_PROMOTION) {
     pos.board[from] = pieceWord(s, PAWN);
-    linkPiece(from, s, PAWN);
+    relinkPiece(from, r.fromLinks, s, PAWN);
     pos.pieceCount[s][PAWN]++;
     pos.pawnFileBits[s][(from & 7) + 1] |= uint8_t(rankBit[from]);
     pos.material[s] -= pieceValue[t];
@@ -273,7 +286,7 @@ void unmakeMove() {
       pos.kingSquare[s] = from;
     else if (t == PAWN)
       movePawnBit(s, to, from);
-    linkPiece(from, s, t);
+    relinkPiece(from, r.fromLinks, s, t);
   }
 
   if (move & MOVE_EN_PASSANT) {
