@@ -36,8 +36,8 @@ TEST(BadInput, ThousandsOfWords) {
   test::EngineRun run = runEngine("new" + words + "\nboard" + words + "\nuci" + words + "\nisready" + words +
                                   "\ndebug" + words + "\nisready\n");
   EXPECT_EQ(run.output, banner() + "Enter the protocol first (xboard or uci)\n" + test::startBoard +
-                            test::memoryReport(3136, "Not set yet by UCI") +
-                            "id name Vorn 2.0\nid author Hestrel\nuciok\nreadyok\nreadyok\n");
+                            test::memoryReport(3136, "Not set yet by UCI") + test::uciIdentification +
+                            std::string("readyok\nreadyok\n"));
   EXPECT_EQ(run.exitCode, 0);
 }
 
@@ -53,8 +53,7 @@ TEST(BadInput, BinaryGarbageBeforeAndAfterAProtocol) {
 
 TEST(BadInput, LineBeyondTheInputBufferIsDropped) {
   test::EngineRun run = runEngine("uci\nisready " + std::string(600000, 'z') + "\nisready\n");
-  EXPECT_EQ(run.output, banner() + test::memoryReport(3136, "Not set yet by UCI") +
-                            "id name Vorn 2.0\nid author Hestrel\nuciok\n" +
+  EXPECT_EQ(run.output, banner() + test::memoryReport(3136, "Not set yet by UCI") + test::uciIdentification +
                             "ERROR (input line too long): getLine\nreadyok\n");
   EXPECT_EQ(run.exitCode, 0);
 }

@@ -38,6 +38,21 @@ inline std::string memoryReport(int transKilobytes, const char *status) {
          " KB\n    Pawn Hash          : 1120 KB\n    Endgame Tablebase  : 0 MB\n\nEGTB Status: " + status + "\n\n";
 }
 
+// The answer to "uci" after the memory report.
+inline const char *const uciIdentification =
+    "id name Vorn 2.0\n"
+    "id author Hestrel\n"
+    "option name Hash type spin default 4 min 1 max 256\n"
+    "option name NalimovPath type string default \n"
+    "option name NalimovCache type spin default 2 min 1 max 64\n"
+    "option name Ponder type check default false\n"
+    "option name OwnBook type check default true\n"
+    "option name MultiPV type spin default 1 min 1 max 5\n"
+    "option name UCI_Opponent type string\n"
+    "option name EnableBookLearning type check default true\n"
+    "option name CanResign type check default true\n"
+    "uciok\n";
+
 inline const char *const xboardFeatures =
     "feature ping=1 setboard=1 san=0 time=1 draw=0\n"
     "feature sigint=0 sigterm=0 reuse=1 analyze=1\n"

@@ -40,16 +40,14 @@ TEST(EngineSession, XboardPrintsTheMemoryReportAndFeatures) {
 
 TEST(EngineSession, UciPrintsTheMemoryReportAndIdentification) {
   test::EngineRun run = runEngine("uci\nisready\nquit\n");
-  EXPECT_EQ(run.output, banner() + memoryReport(3136, "Not set yet by UCI") +
-                            "id name Vorn 2.0\nid author Hestrel\nuciok\nreadyok\n");
+  EXPECT_EQ(run.output, banner() + memoryReport(3136, "Not set yet by UCI") + test::uciIdentification + "readyok\n");
   EXPECT_EQ(run.exitCode, 0);
 }
 
 TEST(EngineSession, ChoosingAProtocolAgainReinitialises) {
   test::EngineRun run = runEngine("uci\nxboard\nquit\n");
-  EXPECT_EQ(run.output, banner() + memoryReport(3136, "Not set yet by UCI") +
-                            "id name Vorn 2.0\nid author Hestrel\nuciok\n" + "feature done=0\n" +
-                            memoryReport(3136, "Not found") + test::xboardFeatures);
+  EXPECT_EQ(run.output, banner() + memoryReport(3136, "Not set yet by UCI") + test::uciIdentification +
+                            "feature done=0\n" + memoryReport(3136, "Not found") + test::xboardFeatures);
 }
 
 TEST(EngineSession, AfterAConsoleCommandXboardIsTheProtocol) {
@@ -68,8 +66,7 @@ TEST(EngineSession, ConsoleCommandsNotYetAvailableSaySo) {
 
 TEST(EngineSession, EndOfInputAfterAProtocolEndsCleanly) {
   test::EngineRun run = runEngine("uci\n");
-  EXPECT_EQ(run.output,
-            banner() + memoryReport(3136, "Not set yet by UCI") + "id name Vorn 2.0\nid author Hestrel\nuciok\n");
+  EXPECT_EQ(run.output, banner() + memoryReport(3136, "Not set yet by UCI") + test::uciIdentification);
   EXPECT_EQ(run.exitCode, 0);
 }
 
@@ -90,8 +87,7 @@ std::string withoutTimes(const std::string &text) {
 }
 
 TEST(EngineSession, TraceEchoesInputOnlyInUciDebugMode) {
-  std::string session =
-      banner() + memoryReport(3136, "Not set yet by UCI") + "id name Vorn 2.0\nid author Hestrel\nuciok\n";
+  std::string session = banner() + memoryReport(3136, "Not set yet by UCI") + test::uciIdentification;
   test::EngineRun run = runEngine("uci\nisready\ndebug on\nisready\ndebug off\nisready\nquit\n");
   EXPECT_EQ(withoutTimes(run.output), session + "readyok\n(N) < isready\nreadyok\n(N) < debug off\nreadyok\n");
   // In xboard mode "debug" means nothing.
