@@ -44,7 +44,8 @@ void setSearchDefaults() {
 
 void resetGameState() {
   gameRecord.startFen[0] = '\0';
-  shell.engineFlags &= ~FLAG_OPPONENT_COMPUTER;
+  // Under UCI the opponent is named by an option, not per game.
+  if (!(shell.engineFlags & FLAG_UCI)) shell.engineFlags &= ~FLAG_OPPONENT_COMPUTER;
   searchResult.lastSearchScore = 0;
   searchResult.pvLength = 0;
   shell.gameOver = 0;

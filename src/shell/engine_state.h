@@ -45,6 +45,9 @@ constexpr int MOVE_TEXT_SIZE = 8;
 constexpr int TB_PATH_SIZE = 256;
 constexpr int MAX_PV_LENGTH = 64;
 constexpr int NO_DEPTH_LIMIT = 60;
+// The game record's limit: beyond this ply the game is stopped, so a search
+// from the last position still fits in the per-ply arrays.
+constexpr int MAX_GAME_LENGTH = 735;
 
 // Modes and the commands handed from the protocol handlers to the game loop.
 struct ShellState {
@@ -65,6 +68,7 @@ struct ShellState {
   int32_t multiPV;  // 1..5
   Move ponderMove;
   int32_t resignCount;
+  int32_t deferredHashMB;  // a "Hash" size that arrived during a search, 0 = none
 };
 extern ShellState shell;
 
