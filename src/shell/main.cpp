@@ -1,13 +1,13 @@
 // The vorn executable: names the engine, reads the configuration file,
-// handles the command line, waits for a protocol and then serves commands
-// until "quit" or the end of input.
+// handles the command line, waits for a protocol and then plays and answers
+// commands in the game loop until "quit" or the end of input.
 #include <cstdio>
 #include <cstring>
 
 #include "search/hash_tables.h"
-#include "shell/command_loop.h"
 #include "shell/config.h"
 #include "shell/engine_state.h"
+#include "shell/game_loop.h"
 #include "shell/input.h"
 #include "shell/startup.h"
 
@@ -44,6 +44,6 @@ int main(int argc, char **argv) {
   setupInput();
   while (!hashTables.trans) readAndDispatch(1);
   shell.ponderMove = 0;
-  runCommandLoop();
+  runGameLoop();
   return finish(0);
 }

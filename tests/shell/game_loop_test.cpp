@@ -1,0 +1,374 @@
+// The game loop's work on the board: setting up positions with move lists,
+// taking moves back, playing typed moves, and the think step's answers.
+#include "shell/game_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "position/move_text.h"
+#include "position/position.h"
+#include "shell/game_record.h"
+#include "test_support.h"
+#include "uci_fixture.h"
+
+namespace {
+
+class GameLoop : public test::UciTest {
+ protected:
+  // A command line carried out as the loop does after reading it; returns
+  // what was printed.
+  static std::string command(const std::string &line) {
+    testing::internal::CaptureStdout();
+    send(line);
+    carryOutCommand();
+    return testing::internal::GetCapturedStdout();
+  }
+  static std::string think() {
+    testing::internal::CaptureStdout();
+    thinkStep();
+    return testing::internal::GetCapturedStdout();
+  }
+  static std::vector<std::string> linesStartingWith(const std::string &text, const std::string &start) {
+    std::vector<std::string> found;
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find('\n', at);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(at, end - at);
+      if (line.compare(0, start.size(), start) == 0) found.push_back(line);
+      at = end + 1;
+    }
+    return found;
+  }
+  static bool endsWith(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+  }
+  static std::string knightShuffle(int plies) {
+    static const char *cycle[] = {" g1f3", " g8f6", " f3g1", " f6g8"};
+    std::string moves;
+    for (int i = 0; i < plies; i++) moves += cycle[i % 4];
+    return moves;
+  }
+};
+
+TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
+  command("position startpos moves e2e4 e7e5");
+  EXPECT_EQ(pos.gamePly, 2);
+  EXPECT_STREQ(gameRecord.moveTextList[0], "e4");
+  EXPECT_EQ(gameRecord.gameLength, 1);
+
+  command("position startpos moves e2e4 e7e5 g1f3");
+  EXPECT_EQ(pos.gamePly, 3);
+  // The first two words were compared, not replayed: they keep their raw text.
+  EXPECT_STREQ(gameRecord.moveTextList[0], "e2e4");
+  EXPECT_STREQ(gameRecord.moveTextList[2], "Nf3");
+  EXPECT_EQ(gameRecord.gameLength, 2);
+
+  // An earlier move changed: the whole list is played after a new game.
+  command("position startpos moves d2d4 e7e5 g1f3");
+  EXPECT_STREQ(gameRecord.moveTextList[0], "d4");
+  EXPECT_EQ(pos.gamePly, 3);
+  // A shorter list (the interface took moves back) is replayed as well.
+  command("position startpos moves d2d4");
+  EXPECT_STREQ(gameRecord.moveTextList[0], "d4");
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(pos.sideToMove, BLACK);
+}
+
+TEST_F(GameLoop, TheStartPositionAndPromotionsDecideWhetherTheGameGoesOn) {
+  const std::string fen = "7k/P7/8/8/8/8/8/K7 w - -";
+  command("position fen " + fen + " moves a7a8n h8g7");
+  EXPECT_EQ(pos.gamePly, 2);
+  EXPECT_STREQ(gameRecord.startFen, fen.c_str());
+  EXPECT_EQ(wordType(pos.board[test::square("a8")]), KNIGHT);
+
+  command("position fen " + fen + " moves a7a8N h8g7 a1b1");  // the letter's case does not matter
+  EXPECT_STREQ(gameRecord.moveTextList[0], "a7a8N");
+  EXPECT_EQ(pos.gamePly, 3);
+  command("position fen " + fen + " moves a7a8q h8g8");  // another piece: replayed
+  EXPECT_STREQ(gameRecord.moveTextList[0], "a8=Q+");
+  EXPECT_EQ(wordType(pos.board[test::square("a8")]), QUEEN);
+  command("position startpos moves a2a4");  // another start position: replayed
+  EXPECT_STREQ(gameRecord.startFen, "");
+  EXPECT_EQ(pos.gamePly, 1);
+}
+
+TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {
+  const struct {
+    const char *fen;
+    const char *moves;
+    int plies;
+  } cases[] = {
+      {"", "e2e4 e7e5 e1g1 g1f3", 2},                  // castling through its own pieces
+      {"", "e2e4 0000 g1f3", 1},                       // a null move
+      {"", "e2e4 e7e5 e2e3 b8c6", 2},                  // an empty from-square
+      {"", "e2e4 e7e5 g1g3 b8c6", 2},                  // a knight cannot go there
+      {"", "e2e4 e7e5 d1h5 f7f5 g1f3", 3},             // the pawn may not leave its king to the queen
+      {"", "e2e4 e7e5 e4e5 b8c6", 2},                  // a pawn cannot take straight on
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1g1", 0},  // no right to castle short
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O", 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O-O e8g8", 2},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1c1 e8g8 O-O", 2},
+      {"4k3/4r3/8/8/8/8/4B3/4K3 w - -", "e2d3", 0},    // the bishop is pinned
+      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8 e8d7", 0},  // a promotion needs its piece
+      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8k e8d7", 0},
+  };
+  for (const auto &c : cases) {
+    std::string line =
+        std::string("position ") + (c.fen[0] ? std::string("fen ") + c.fen : "startpos") + " moves " + c.moves;
+    command(line);
+    EXPECT_EQ(pos.gamePly, c.plies) << line;
+    EXPECT_EQ(gameRecord.gameLength, c.plies - 1) << line;
+  }
+}
+
+TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
+  command("position startpos moves" + knightShuffle(900));
+  EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
+  EXPECT_EQ(gameRecord.gameLength, MAX_GAME_LENGTH - 1);
+  EXPECT_EQ(shell.gameOver, 1);  // and the position is a repetition
+
+  // A typed move is refused there.
+  shell.pendingFrom = test::square("g8");
+  shell.pendingTo = test::square("f6");
+  testing::internal::CaptureStdout();
+  playPendingMove();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR (maximum number of moves reached): main\n");
+  EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
+  EXPECT_EQ(shell.pendingFrom, -1);
+}
+
+TEST_F(GameLoop, AFenTheEngineCannotUseLeavesTheInitialPosition) {
+  command("position startpos moves e2e4");
+  EXPECT_EQ(command("position fen rnbqkbnr/pppppppp/8/8 w KQkq - moves e2e4 e7e5"),
+            "ERROR (invalid FEN): setupFromFen\n");
+  EXPECT_EQ(pos.gamePly, 0);  // the moves are not played on the wrong board
+  EXPECT_EQ(pos.hashKey, computeHashKey());
+  EXPECT_STREQ(gameRecord.startFen, "");
+  EXPECT_EQ(command("position fen 8/8/8/8/8/8/8/8 w - -"), "ERROR (illegal position): setupFromFen\n");
+  EXPECT_EQ(command("position fen 4k3/8/8/8/8/8/8/R3K3 b - - moves e8d8"), "");
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(command("position fen k7/8/8/8/8/8/8/K6q b - -"), "ERROR (illegal position): setupFromFen\n");
+  EXPECT_EQ(command("position fen \x01\xff garbage"), "ERROR (invalid FEN): setupFromFen\n");
+  EXPECT_EQ(pos.gamePly, 0);
+  // The engine goes on normally.
+  command("position startpos moves e2e4 c7c5");
+  EXPECT_EQ(pos.gamePly, 2);
+}
+
+TEST_F(GameLoop, TheEndOfTheGameIsAnnouncedAfterTheReplay) {
+  EXPECT_EQ(command("position startpos moves f2f3 e7e5 g2g4 d8h4"), "0-1 {Black wins}\n");
+  EXPECT_STREQ(gameRecord.moveTextList[3], "Qh4#");
+  EXPECT_EQ(shell.gameOver, 1);
+  EXPECT_EQ(command("position startpos moves" + knightShuffle(8)), "1/2-1/2 {Draw by repetition}\n");
+  EXPECT_EQ(command("position startpos moves e2e4"), "");
+  EXPECT_EQ(shell.gameOver, 0);
+}
+
+TEST_F(GameLoop, TakingBack) {
+  command("position startpos moves e2e4 e7e5 g1f3");
+  gameRecord.bookMovesLeft = 0;
+  shell.gameOver = 1;
+  shell.engineSide = WHITE;
+  shell.pendingCommand = COMMAND_TAKE_BACK;
+  std::strcpy(shell.commandArg, "2");
+  carryOutCommand();
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(shell.gameOver, 0);
+  EXPECT_EQ(shell.engineSide, NO_COLOUR);
+  EXPECT_EQ(gameRecord.bookMovesLeft, 0);  // the game ended with the last move taken back
+  EXPECT_EQ(gameRecord.gameLength, 2);
+
+  shell.pendingCommand = COMMAND_TAKE_BACK;
+  shell.commandArg[0] = '\0';
+  carryOutCommand();
+  EXPECT_EQ(pos.gamePly, 0);
+  EXPECT_EQ(gameRecord.bookMovesLeft, 3);  // already inside the record: the book is back
+  EXPECT_EQ(pos.hashKey, computeHashKey());
+
+  std::strcpy(shell.commandArg, "2");
+  shell.pendingCommand = COMMAND_TAKE_BACK;
+  carryOutCommand();  // nothing left to take back
+  EXPECT_EQ(pos.gamePly, 0);
+  EXPECT_EQ(pos.searchPly, 0);
+}
+
+TEST_F(GameLoop, TypedMoves) {
+  shell.pendingFrom = test::square("e2");
+  shell.pendingTo = test::square("e4");
+  playPendingMove();
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(shell.engineSide, BLACK);  // the engine answers
+  EXPECT_EQ(gameRecord.gameLength, 0);
+  EXPECT_STREQ(gameRecord.moveTextList[0], "e4");
+
+  shell.pendingFrom = test::square("e7");
+  shell.pendingTo = test::square("e4");
+  shell.pendingPromotion = 'q';
+  testing::internal::CaptureStdout();
+  playPendingMove();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Illegal move: e7e4q\n");
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(shell.pendingFrom, -1);
+
+  const struct {
+    char letter;
+    int type;
+  } promotions[] = {{'n', KNIGHT}, {'B', BISHOP}, {'r', ROOK}, {'q', QUEEN}, {'x', QUEEN}, {0, QUEEN}};
+  for (const auto &p : promotions) {
+    command("position fen 7k/P7/8/8/8/8/8/K7 w - -");
+    shell.forceMode = 1;
+    shell.pendingFrom = test::square("a7");
+    shell.pendingTo = test::square("a8");
+    shell.pendingPromotion = p.letter;
+    testing::internal::CaptureStdout();
+    playPendingMove();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              p.type == KNIGHT || p.type == BISHOP ? "1/2-1/2 {Insufficient material}\n" : "");
+    EXPECT_EQ(wordType(pos.board[test::square("a8")]), p.type) << p.letter;
+    EXPECT_EQ(shell.engineSide, NO_COLOUR);  // in force mode the engine only records
+  }
+}
+
+TEST_F(GameLoop, TheThinkStepAnswersAGoWithOneLegalMoveAndPlaysIt) {
+  command("position startpos moves e2e4");
+  std::vector<std::string> legal;
+  for (Move m : test::legalMoves()) legal.push_back(std::string("bestmove ") + moveToUciCoordinates(m));
+  command("go depth 2");
+  EXPECT_EQ(shell.engineSide, BLACK);
+  std::string out = think();
+  std::vector<std::string> answers = linesStartingWith(out, "bestmove");
+  ASSERT_EQ(answers.size(), 1u) << out;
+  EXPECT_NE(std::find(legal.begin(), legal.end(), answers[0]), legal.end()) << answers[0];
+  EXPECT_EQ(pos.gamePly, 2);
+  EXPECT_EQ(gameRecord.gameLength, 1);
+  EXPECT_EQ(pos.searchPly, 0);
+  EXPECT_EQ(shell.searching, 0);
+}
+
+TEST_F(GameLoop, WithoutALegalMoveTheAnswerIsTheNullMove) {
+  command("position fen 7k/5Q2/6K1/8/8/8/8/8 b - -");
+  command("go depth 3");
+  std::string out = think();
+  EXPECT_TRUE(endsWith(out, "ERROR (no legal moves): think\nbestmove 0000\n1/2-1/2 {Stalemate}\n")) << out;
+  EXPECT_EQ(linesStartingWith(out, "bestmove").size(), 1u);
+  EXPECT_EQ(shell.gameOver, 1);
+  EXPECT_EQ(shell.engineSide, NO_COLOUR);
+  command("position startpos moves f2f3 e7e5 g2g4 d8h4");
+  command("go depth 3");
+  out = think();
+  EXPECT_TRUE(endsWith(out, "ERROR (no legal moves): think\nbestmove 0000\n0-1 {Black wins}\n")) << out;
+}
+
+TEST_F(GameLoop, AStoppedSearchIsAnsweredButNotPlayed) {
+  command("position startpos moves e2e4");
+  command("go movetime 700");
+  command("go infinite");
+  EXPECT_EQ(shell.analyzeMode, 1);
+  shell.engineSide = pos.sideToMove;  // as the loop does in analysis
+  queueInput("isready\nstop\n");
+  std::string out = think();
+  EXPECT_EQ(linesStartingWith(out, "bestmove").size(), 1u) << out;
+  EXPECT_EQ(linesStartingWith(out, "readyok").size(), 1u) << out;
+  EXPECT_LT(out.find("readyok"), out.find("bestmove"));
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(shell.engineSide, NO_COLOUR);
+  EXPECT_EQ(shell.analyzeMode, 0);
+  EXPECT_EQ(timeControl.maxMoveTime, 70);
+}
+
+TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
+  command("position startpos moves e2e4 e7e5");
+  command("go ponder wtime 100000 btime 100000");
+  EXPECT_EQ(shell.pondering, 1);
+  queueInput("stop\n");
+  std::string out = think();
+  EXPECT_EQ(linesStartingWith(out, "bestmove"), std::vector<std::string>{"bestmove 0000"}) << out;
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(shell.pondering, 0);
+  // The next position restores the move and plays the one really made.
+  command("position startpos moves e2e4 c7c5 g1f3");
+  EXPECT_EQ(pos.gamePly, 3);
+  EXPECT_STREQ(gameRecord.moveTextList[0], "e2e4");  // still the same game
+  EXPECT_EQ(pos.hashKey, computeHashKey());
+}
+
+TEST_F(GameLoop, APonderHitTurnsThePonderSearchIntoTheEnginesMove) {
+  command("position startpos moves e2e4 e7e5");
+  command("go ponder wtime 2000 btime 2000");
+  queueInput("ponderhit\n");
+  std::string out = think();
+  EXPECT_EQ(linesStartingWith(out, "bestmove").size(), 1u) << out;
+  EXPECT_EQ(linesStartingWith(out, "bestmove 0000").size(), 0u) << out;
+  EXPECT_EQ(pos.gamePly, 3);
+  EXPECT_EQ(shell.pondering, 0);
+}
+
+int64_t frozenNow = 0;
+int64_t frozenClock() { return frozenNow; }
+
+TEST_F(GameLoop, TheClockIsChargedAndRefilledAfterTheEnginesMove) {
+  setClockSource(frozenClock);
+  command("position startpos moves e2e4 e7e5");
+  TimeControl &tc = timeControl;
+  tc.baseTime = 3000;
+  tc.movesToGo = 2;
+  tc.timeIncrement = 50;
+  tc.maxMoveTime = 3000;
+  tc.maxSearchDepth = 2;
+  tc.clockTime[WHITE] = 1000;
+  shell.engineSide = WHITE;
+  think();
+  // The engine's second move ends the control of two moves.
+  EXPECT_EQ(tc.clockTime[WHITE], 1000 + 3000 + 50);
+  command("position startpos moves e2e4 e7e5 g1f3");
+  tc.clockTime[BLACK] = 700;
+  shell.engineSide = BLACK;
+  tc.movesToGo = 3;
+  think();
+  EXPECT_EQ(tc.clockTime[BLACK], 700 + 50);
+}
+
+TEST_F(GameLoop, XboardMovesAreSentInAlgebraicNotation) {
+  command("position startpos moves");
+  shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD;
+  timeControl.maxSearchDepth = 3;
+  timeControl.maxMoveTime = timeControl.baseTime = 0;
+  shell.engineSide = WHITE;
+  std::string out = think();
+  std::vector<std::string> moves = linesStartingWith(out, "move ");
+  ASSERT_EQ(moves.size(), 1u) << out;
+  EXPECT_EQ(moves[0].find("bestmove"), std::string::npos);
+  EXPECT_STREQ(gameRecord.moveTextList[0], moves[0].c_str() + 5);
+  EXPECT_EQ(pos.gamePly, 1);
+}
+
+TEST_F(GameLoop, ASecondAnalyzeKeepsTheLimitsOfTheFirst) {
+  timeControl.maxMoveTime = 123;
+  timeControl.maxSearchDepth = 7;
+  shell.pendingCommand = COMMAND_ANALYZE;
+  carryOutCommand();
+  carryOutCommand();
+  EXPECT_EQ(timeControl.savedMaxMoveTime, 123);
+  EXPECT_EQ(timeControl.savedMaxSearchDepth, 7);
+}
+
+TEST_F(GameLoop, TheWholeLoopUntilQuit) {
+  queueInput("position startpos moves" + knightShuffle(8) +
+             "\ngo depth 2\nisready\nposition startpos moves f2f3 e7e5 g2g4 d8h4\ngo depth 2\n"
+             "setoption name Hash value 8\nucinewgame\ngo depth 1\nquit\nisready\n");
+  testing::internal::CaptureStdout();
+  runGameLoop();
+  std::string out = testing::internal::GetCapturedStdout();
+  std::vector<std::string> answers = linesStartingWith(out, "bestmove");
+  ASSERT_EQ(answers.size(), 3u) << out;
+  EXPECT_NE(answers[0], "bestmove 0000");  // a repetition on the board: still a move
+  EXPECT_EQ(answers[1], "bestmove 0000");
+  EXPECT_EQ(linesStartingWith(out, "readyok").size(), 1u);  // nothing after "quit"
+  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 17);
+  EXPECT_EQ(pos.gamePly, 1);
+}
+
+}  // namespace
