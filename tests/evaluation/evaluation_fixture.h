@@ -22,6 +22,15 @@ inline void setUpEvaluation(const char *fen = startFen) {
 
 inline int fullEvaluation() { return evaluate(-10000, 10000); }
 
+// Plays a move of a game: made, and the new position becomes the root of
+// the next search, as the game loop leaves it.
+inline bool playGameMove(Move move) {
+  if (!makeMove(move)) return false;
+  pos.searchPly = 0;
+  moveListStart[0] = 0;
+  return true;
+}
+
 // The pawn-cache entry the current position uses (creating it if needed).
 inline PawnHashEntry &currentPawnEntry() { return pawnStructureEntry(currentEvalParams()); }
 

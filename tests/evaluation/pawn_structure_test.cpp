@@ -112,7 +112,7 @@ TEST(PawnCache, WarmEntriesScoreAsFreshOnes) {
     for (int ply = 0; ply < 160; ply++) {
       std::vector<Move> moves = test::legalMoves();
       if (moves.empty()) break;
-      ASSERT_TRUE(makeMove(moves[random() % moves.size()]));
+      ASSERT_TRUE(test::playGameMove(moves[random() % moves.size()]));
       for (int side = 0; side < 2; side++) {
         rootSide = side;
         int warm = fullEvaluation();

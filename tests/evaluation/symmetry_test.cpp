@@ -25,7 +25,7 @@ std::vector<Sample> randomGamePositions(unsigned seed, int games, int maxPlies) 
     for (int ply = 0; ply < maxPlies; ply++) {
       std::vector<Move> moves = test::legalMoves();
       if (moves.empty()) break;
-      if (!makeMove(moves[random() % moves.size()])) break;
+      if (!test::playGameMove(moves[random() % moves.size()])) break;
       samples.push_back({test::positionFen(false), test::positionFen(true), pos.fiftyCount});
     }
   }
