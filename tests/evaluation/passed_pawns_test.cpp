@@ -58,6 +58,15 @@ TEST(PassedPawns, NeighboursLevelOrProtecting) {
   EXPECT_EQ(passedScore("r2q2k1/1b6/8/4P3/3P4/8/1B6/R2Q2K1 w - -"), ((35 + 16) * 36 + (70 + 32) * 28) / 64);
 }
 
+TEST(PassedPawns, ConnectedPassersAgainstOnePiece) {
+  // c6 and d6 against a rook, the black king outside both squares.  c6:
+  // mg 46 + 23 + 32 (safe push), eg 92 + 46 + 32 + 300 + king distances 60;
+  // d6: mg 46 + 23, eg 92 + 46 + 60.  Phase 5.
+  EXPECT_EQ(passedScore("8/8/2PP4/8/8/6K1/8/k6r w - -"), ((101 + 69) * 5 + (530 + 198) * 59) / 64);
+  // Against a bishop the pair on one rank earns 100 instead of 300; phase 3.
+  EXPECT_EQ(passedScore("8/8/2PP4/8/8/6K1/8/k6b w - -"), ((101 + 69) * 3 + (330 + 198) * 61) / 64);
+}
+
 TEST(PassedPawns, ColourFlipNegatesTheScore) {
   const char *fens[] = {
       "8/8/8/P6k/8/8/8/4K3 w - -",       "7k/8/1P2P3/7q/8/7q/8/K7 w - -",
