@@ -31,11 +31,17 @@ inline std::vector<MoveEntry> currentList() {
   return std::vector<MoveEntry>(moveStack + moveListStart[pos.searchPly], moveStack + moveListStart[pos.searchPly + 1]);
 }
 
-// The legal moves of the position, as generateMoves() lists them.
+// The legal moves of the position, as generateMoves() lists them.  Game
+// moves count as search plies too, so the list is built at ply 0, as the
+// shell does between searches.
 inline std::vector<Move> legalMoves() {
+  const int ply = pos.searchPly;
+  pos.searchPly = 0;
   generateMoves();
+  const std::vector<MoveEntry> list = currentList();
+  pos.searchPly = ply;
   std::vector<Move> legal;
-  for (const MoveEntry &e : currentList()) {
+  for (const MoveEntry &e : list) {
     if (makeMove(e.move)) {
       legal.push_back(e.move);
       unmakeMove();

@@ -10,6 +10,8 @@
 // position exactly as it was.
 #include "position/make_move.h"
 
+#include <cstring>
+
 #include "position/keys.h"
 #include "position/move_generation.h"
 #include "position/position.h"
@@ -17,12 +19,13 @@
 namespace {
 
 struct CastleRow {
-  int rookFrom, rookTo, pathA, pathB;
+  int rookFrom, rookTo, pathA, pathB, right, towardsRook;
 };
 
 // Indexed by the king's destination; rookFrom < 0 marks a non-castling square.
 inline const CastleRow *castleRow(int kingTo) {
-  static const CastleRow rows[4] = {{0, 2, 2, 1}, {7, 4, 4, 5}, {56, 58, 58, 57}, {63, 60, 60, 61}};
+  static const CastleRow rows[4] = {
+      {0, 2, 2, 1, 1, RIGHT}, {7, 4, 4, 5, 2, LEFT}, {56, 58, 58, 57, 4, RIGHT}, {63, 60, 60, 61, 8, LEFT}};
   switch (kingTo) {
     case 1: return &rows[0];
     case 5: return &rows[1];
@@ -61,6 +64,16 @@ inline void dropPiece(int s, int colour, int type, int capturedColour, int captu
   pos.pieceBits[colour][type] |= bit;
 }
 
+// Links a piece back onto s from the row s had when it was vacated.
+inline void relinkPiece(int s, uint64_t row, int colour, int type) {
+  std::memcpy(pos.lineNeighbour[s], &row, sizeof row);
+  for (int d = 0; d < 8; d++) pos.lineNeighbour[(row >> (8 * d)) & 0xFF][d ^ 1] = uint8_t(s);
+  const Bitboard bit = squareBit[s];
+  pos.colourBits[colour] |= bit;
+  pos.occupied |= bit;
+  pos.pieceBits[colour][type] |= bit;
+}
+
 inline void movePawnBit(int colour, int from, int to) {
   pos.pawnFileBits[colour][(from & 7) + 1] &= uint8_t(~rankBit[from]);
   pos.pawnFileBits[colour][(to & 7) + 1] |= uint8_t(rankBit[to]);
@@ -83,7 +96,13 @@ int makeMove(Move move) {
   if (move & MOVE_CASTLE) {
     if (pos.checkInfo[pos.gamePly] != CHECK_NONE) return 0;
     const CastleRow *row = castleRow(to);
-    if (!row || castlePathAttacked(to)) return 0;
+    if (!row) return 0;
+    // Generated castling always has its right and a free path; a move word
+    // parsed from text might not, and must not conjure up a rook.
+    if (!(pos.castleRights & row->right) || from != pos.kingSquare[s] ||
+        pos.lineNeighbour[from][row->towardsRook] != row->rookFrom)
+      return 0;
+    if (castlePathAttacked(to)) return 0;
     liftPiece(row->rookFrom, s, ROOK);
     pos.board[row->rookTo] = pieceWord(s, ROOK);
     linkPiece(row->rookTo, s, ROOK);
@@ -113,6 +132,7 @@ int makeMove(Move move) {
   const int movedType = wordType(pos.board[from]);
   const int capturedType = wordType(pos.board[to]);  // NO_PIECE when empty
   pos.searchPly++;
+  std::memcpy(&record.fromLinks, pos.lineNeighbour[from], sizeof record.fromLinks);
   record.move = move;
   record.capturedType = capturedType;
   record.castleRights = pos.castleRights;
@@ -262,7 +282,7 @@ void unmakeMove() {
 
   if (move & MOVE_PROMOTION) {
     pos.board[from] = pieceWord(s, PAWN);
-    linkPiece(from, s, PAWN);
+    relinkPiece(from, r.fromLinks, s, PAWN);
     pos.pieceCount[s][PAWN]++;
     pos.pawnFileBits[s][(from & 7) + 1] |= uint8_t(rankBit[from]);
     pos.material[s] -= pieceValue[t];
@@ -273,7 +293,7 @@ void unmakeMove() {
       pos.kingSquare[s] = from;
     else if (t == PAWN)
       movePawnBit(s, to, from);
-    linkPiece(from, s, t);
+    relinkPiece(from, r.fromLinks, s, t);
   }
 
   if (move & MOVE_EN_PASSANT) {

@@ -44,42 +44,6 @@ int pieceFromLetter(char letter) {
   }
 }
 
-void linkPiece(int s, int colour, int type) {
-  for (int d = 0; d < 8; d += 2) {
-    Bitboard m = rayBits[s][d] & pos.occupied;
-    int a, b;
-    if (m) {
-      a = lowestBit(m);  // even directions increase the square number
-      b = pos.lineNeighbour[a][d + 1];
-      pos.lineNeighbour[a][d + 1] = uint8_t(s);
-    } else {
-      a = NO_SQUARE;
-      Bitboard behind = rayBits[s][d + 1] & pos.occupied;
-      b = behind ? highestBit(behind) : NO_SQUARE;
-    }
-    pos.lineNeighbour[s][d] = uint8_t(a);
-    pos.lineNeighbour[s][d + 1] = uint8_t(b);
-    pos.lineNeighbour[b][d] = uint8_t(s);
-  }
-  Bitboard bit = squareBit[s];
-  pos.colourBits[colour] |= bit;
-  pos.occupied |= bit;
-  pos.pieceBits[colour][type] |= bit;
-}
-
-void unlinkPiece(int s) {
-  const uint8_t *n = pos.lineNeighbour[s];
-  uint8_t a0 = n[0], b0 = n[1], a2 = n[2], b2 = n[3], a4 = n[4], b4 = n[5], a6 = n[6], b6 = n[7];
-  pos.lineNeighbour[a0][1] = b0;
-  pos.lineNeighbour[b0][0] = a0;
-  pos.lineNeighbour[a2][3] = b2;
-  pos.lineNeighbour[b2][2] = a2;
-  pos.lineNeighbour[a4][5] = b4;
-  pos.lineNeighbour[b4][4] = a4;
-  pos.lineNeighbour[a6][7] = b6;
-  pos.lineNeighbour[b6][6] = a6;
-}
-
 // True when the word is a piece of colour k that slides along direction d.
 static inline bool isLineSlider(int word, int k, int d) {
   if (word == pieceWord(k, QUEEN)) return true;

@@ -25,6 +25,10 @@ struct PlyRecord {
   int32_t fiftyCount;
   HashKey hashKey;
   PawnKey pawnKey;
+  // The from-square's line-neighbour row when the piece left it.  Unmake
+  // meets exactly the same occupancy again, so it relinks the piece from
+  // this copy instead of searching the lines.
+  uint64_t fromLinks;
 };
 
 struct Position {
@@ -82,8 +86,6 @@ enum FenResult : int { FEN_OK = 1, FEN_BAD_PLACEMENT = 0, FEN_UNPLAYABLE = -1 };
 FenResult setupFromFen(const char *text);
 int pieceFromLetter(char letter);
 void computeCastleMasks();
-void linkPiece(int s, int colour, int type);
-void unlinkPiece(int s);
 int findAttacker(int sq, int colour);
 int countAttackers(int sq, int colour);
 uint32_t computeCheckInfo();
@@ -96,3 +98,5 @@ PawnKey computePawnKey();
 // per side, no pawn on the first or last rank, at most 16 pieces per colour,
 // and the side not to move not in check.
 bool positionIsPlayable();
+
+#include "position/line_links.h"
