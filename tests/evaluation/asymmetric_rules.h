@@ -16,12 +16,11 @@
 //     come first, so with two knights each and no pawns only White is
 //     marked.
 //  5. Pawn races: Black's two-passer rule keeps the free-path bit and takes
-//     the second pawn's file; it can matter in pawn endings where a side
-//     has two or more passed pawns.
+//     the second pawn's file, and when both sides have two catchable
+//     passers White's pair rule runs first and Black's undoes its result.
 #pragma once
 
-#include <bit>
-
+#include "evaluation/pawn_races.h"
 #include "evaluation_fixture.h"
 
 namespace test {
@@ -84,15 +83,16 @@ inline bool knightsAgainstKnights() {
   return true;
 }
 
-// Rule 5.
+// Rule 5: the two-passer rule made a split pair the runner of one side, or
+// both sides had two catchable passers (each side's pair rule then reacts to
+// the other's in a fixed order).  Read after the position was evaluated.
 inline bool twoPasserRace() {
-  PawnHashEntry &entry = currentPawnEntry();
-  for (int c = 0; c < 2; c++)
-    if (pos.material[c ^ 1] == 0 && std::popcount(unsigned(entry.passedFiles[c])) >= 2) return true;
-  return false;
+  if ((pawnRaces.flags[WHITE] | pawnRaces.flags[BLACK]) & RACE_SPLIT_PAIR) return true;
+  return pawnRaces.catchable[WHITE][1] >= 0 && pawnRaces.catchable[BLACK][1] >= 0;
 }
 
-// The number of the first rule that can touch the position, 0 if none.
+// The number of the first rule that can touch the position, 0 if none; to
+// be asked right after the position was evaluated.
 inline int asymmetricRule() {
   if (stormDiffers(WHITE) || stormDiffers(BLACK)) return 1;
   if (sliderLinesDiffer()) return 2;

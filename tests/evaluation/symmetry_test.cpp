@@ -1,65 +1,29 @@
 // Colour symmetry: with no root side, a position and its colour-flipped
-// mirror score the same for the side to move, except where one of the
-// asymmetric rules listed in asymmetric_rules.h applies.  Positions come from
-// random games (fixed seed), so they include promotions and odd material.
-#include <cstdio>
-#include <utility>
-
-#include "asymmetric_rules.h"
+// mirror (ranks reversed, colours, side to move and castling rights
+// exchanged) score the same for the side to move, except where one of the
+// asymmetric rules listed in asymmetric_rules.h applies.
+#include "symmetry_check.h"
 
 namespace {
 
 using test::fullEvaluation;
 using test::setUpEvaluation;
 
-struct Sample {
-  std::string fen, mirrored;
-  int fiftyCount;
-};
-
-std::vector<Sample> randomGamePositions(unsigned seed, int games, int maxPlies) {
-  std::vector<Sample> samples;
-  std::mt19937 random(seed);
-  for (int game = 0; game < games; game++) {
-    setUpEvaluation();
-    for (int ply = 0; ply < maxPlies; ply++) {
-      std::vector<Move> moves = test::legalMoves();
-      if (moves.empty()) break;
-      if (!test::playGameMove(moves[random() % moves.size()])) break;
-      samples.push_back({test::positionFen(false), test::positionFen(true), pos.fiftyCount});
-    }
-  }
-  return samples;
+TEST(EvaluationSymmetry, RandomGamesScoreAlikeMirrored) {
+  // Random games run into promotions, odd material and bare kings.
+  test::SymmetryTally tally = test::compareRandomGames(7, 24, 200);
+  tally.print("random games");
+  EXPECT_GT(tally.compared, 3000);
+  EXPECT_LT(tally.total() - tally.compared, tally.total() / 4);
 }
 
-int evaluationOf(const Sample &s, bool mirrored, int &rule) {
-  setUpEvaluation(mirrored ? s.mirrored.c_str() : s.fen.c_str());
-  pos.fiftyCount = s.fiftyCount;
-  if (!mirrored) rule = test::asymmetricRule();
-  return fullEvaluation();
+TEST(EvaluationSymmetry, RandomEndingsScoreAlikeMirrored) {
+  test::SymmetryTally tally = test::compareRandomEndings(11, 3000);
+  tally.print("random endings");
+  EXPECT_GT(tally.compared, 2500);
 }
 
-TEST(EvaluationSymmetry, MirroredPositionsScoreTheSame) {
-  std::vector<Sample> samples = randomGamePositions(7, 24, 200);
-  int compared = 0, left[6] = {};
-  for (const Sample &s : samples) {
-    int rule = 0;
-    int original = evaluationOf(s, false, rule);
-    int mirrored = evaluationOf(s, true, rule);
-    if (rule) {
-      left[rule]++;
-      continue;
-    }
-    compared++;
-    EXPECT_EQ(original, mirrored) << s.fen << "  /  " << s.mirrored;
-  }
-  std::printf("compared %d positions; left out by rule 1: %d, 2: %d, 3: %d, 4: %d, 5: %d\n", compared, left[1], left[2],
-              left[3], left[4], left[5]);
-  EXPECT_GT(compared, 3000);
-  EXPECT_LT(samples.size() - compared, samples.size() / 4);
-}
-
-// The rules listed above do make a difference: one example each.
+// The listed rules do make a difference.
 TEST(EvaluationSymmetry, KnownAsymmetriesShowUp) {
   // Rule 4: two knights each.
   setUpEvaluation("1nn1k3/8/8/8/8/8/8/1NN1K3 w - -");
