@@ -58,6 +58,11 @@ TEST(Evaluate, CannotWinFlags) {
       {"4k3/8/8/8/8/8/P7/4KN2 w - -", 0},                    // with a pawn it may win
       {"4k3/pppppppp/8/8/8/8/8/R3K3 w - -", 0},              // a rook up
       {"rnbqkbnr/pppppppp/8/8/8/8/8/1NN1K3 w - -", 0},       // middlegame: never
+      // A rook's pawn with the bishop that cannot cover the queening corner.
+      {"7k/8/8/8/8/7P/8/4KB2 w - -", WHITE_CANNOT_WIN},
+      {"7k/8/8/8/8/7P/8/4K1B1 w - -", 0},
+      {"4kb2/8/7p/8/8/8/8/7K b - -", BLACK_CANNOT_WIN},
+      {"4k1b1/8/7p/8/8/8/8/7K b - -", 0},
       // Knights against knights: the first rule that fits (White's) decides,
       // so only White is marked.
       {"1nn1k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN},
