@@ -1,11 +1,11 @@
-// Move generators of the quiescence search (Part 1.6).  Both produce the
+// Move generators of the quiescence search.  Both produce the
 // captures and promotions of the side to move plus a selection of quiet
 // moves that give check: every one of them at the first quiescence ply
 // (generateCapturesChecks), only back-rank checks, forking knight checks and
 // supported queen contact checks deeper (generateCapturesThreats).  Check
 // squares come from intersections of the mover's lines with the enemy king's
 // lines, tested with `reachable`, never by walking the board.  Moves and
-// scores go through addMove, so they are word for word those of Part 1.4.
+// scores go through addMove, so they are word for word those of the full generator.
 #include "position/quiescence_moves.h"
 
 #include "position/move_generation.h"
