@@ -68,9 +68,71 @@ inline uint64_t ttBucketCount() { return uint64_t(1) << (32 - hashTables.hashShi
 inline TTBucket &ttBucketFor(HashKey key) { return hashTables.trans[uint32_t(key) >> hashTables.hashShift]; }
 inline QuiesceBucket &quiesceBucketFor(HashKey key) { return hashTables.quiesce[(uint32_t(key) >> 16) & 0x7FF]; }
 
+constexpr int MIN_HASH_SHIFT = 8;  // at most 2^24 buckets (768 MB)
+constexpr uint64_t TT_BUCKET_BYTES = sizeof(TTBucket);
+constexpr uint64_t QUIESCE_TABLE_BYTES = QUIESCE_BUCKETS * sizeof(QuiesceBucket);
+constexpr uint64_t PAWN_HASH_BYTES = PAWN_HASH_ENTRIES * sizeof(PawnHashEntry);
+
 // Allocates the tables (not cleared).  Returns false when the transposition
 // or pawn table could not be allocated; whatever was allocated is then freed.
 bool allocateHashTables();
 void freeHashTables();
 // Transposition and quiescence tables to zero, pawn table to 0xFF.
 void clearHashTables();
+
+// Sizing the transposition table.  The table holds the largest power of two
+// of 48-byte buckets that fits in the requested size, never fewer than 512
+// and never more than 2^24 buckets.
+int hashShiftForBytes(uint64_t bytes);
+// "TT_SIZE" of the configuration file, in kilobytes; below 48 (negative
+// included) it means 3,100.  Only sets hashShift: initApp allocates.
+void setTransTableKilobytes(int64_t kilobytes);
+// The "Hash" option, in megabytes (clamped to 1..256): a new zero-filled
+// table at once.  Must not run during a search.  When the new block cannot
+// be allocated the old table stays (cleared), an error line is printed and
+// 0 is returned.
+int resizeTransTable(int64_t megabytes);
+
+// The age-adjusted worth of a slot: its depth, less one for every game ply
+// since it was last written or found.
+int entryWorth(const TTEntry &entry, int generation);
+inline bool entryMatches(const TTEntry &entry, HashKey key) {
+  return entry.keyCheck == uint16_t(key) && entry.keyLock == uint32_t(key >> 32);
+}
+inline bool entryMatches(const QuiesceEntry &entry, HashKey key) {
+  return entry.keyCheck == uint16_t(key) && entry.keyLock == uint32_t(key >> 32);
+}
+
+// The bound a search result is: TT_UPPER when it did not rise above the
+// alpha the node started with, TT_LOWER at or above beta, else TT_EXACT.
+inline uint8_t boundFlags(int score, int alpha, int beta) {
+  return score <= alpha ? TT_UPPER : score >= beta ? TT_LOWER : TT_EXACT;
+}
+
+// The alpha-beta search's probe: the first matching slot of the bucket, or
+// nullptr.  A hit is refreshed to the current searchGeneration.
+TTEntry *probeTransTable(HashKey key);
+// Whether a hit of at least `depth` answers the node: an upper bound at or
+// below alpha or a lower bound at or above beta; *score is then its score.
+// Exact entries never cut off (the search wants their line).
+bool ttCutoff(const TTEntry &entry, int depth, int alpha, int beta, int *score);
+// The hash move of the root: slot 0, else the slot that the key's parity
+// selects; 0 when neither holds the position.  Ages are not refreshed.
+Move probeRootMove(HashKey key);
+
+// Stores the result of an alpha-beta node of `depth`, replacing the slot
+// worth least.  `alpha` is the alpha the node started with; `threatFlags`
+// holds TT_MATE_THREAT and TT_THREAT.
+void storeTransTable(HashKey key, int depth, int score, int alpha, int beta, Move move, uint8_t threatFlags);
+// Stores the root's result of iteration `depth`.  The caller stores nothing
+// when the root had no legal move or the fifty-move count has reached 100.
+void storeRootEntry(HashKey key, int depth, int score, int alpha, int beta, Move move);
+
+// The quiescence table: the first matching slot, or nullptr (also when the
+// table is missing).
+const QuiesceEntry *probeQuiesceTable(HashKey key);
+// Whether the entry answers a quiescence node: an upper bound at or below
+// alpha, a lower bound at or above beta, or an exact score.
+bool quiesceCutoff(const QuiesceEntry &entry, int alpha, int beta, int *score);
+// Stores the best move of a quiescence node; slot 0 is the newest entry.
+void storeQuiesceTable(HashKey key, int score, int alpha, int beta, Move move);

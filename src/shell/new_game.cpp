@@ -3,6 +3,9 @@
 #include "evaluation/piece_square.h"
 #include "position/move_generation.h"
 #include "position/position.h"
+#include "search/hash_tables.h"
+#include "shell/clock.h"
+#include "shell/engine_state.h"
 
 void initBoardTables() {
   static bool built = false;
@@ -12,7 +15,11 @@ void initBoardTables() {
 }
 
 void newGame() {
+  clearHashTables();
+  restartClock();
+  gameRecord.startFen[0] = '\0';
   resetPosition();
   buildPieceSquareTables();
   generateMoves();
+  resetGameState();
 }

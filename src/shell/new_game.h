@@ -3,5 +3,7 @@
 
 // Builds the geometry tables (once per process).
 void initBoardTables();
-// A new game from the start arrays.
+// A new game from the start arrays: cleared hash tables, the clock started
+// again, the initial position with its piece-square tables and root moves,
+// and the per-game state of the shell reset.
 void newGame();

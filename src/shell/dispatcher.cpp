@@ -1,0 +1,90 @@
+// The command dispatcher.
+//
+// "xboard" and "uci" (re-)initialise the engine and select the protocol;
+// "board", "chk", "egtb" and "si" are console commands that initialise it
+// when needed.  Anything else goes to the selected protocol's handler.  While
+// a search runs, the lines arrive from the search's input polling, so what
+// would free or rebuild the tables under it (a protocol choice) or disturb
+// the board (the console commands) is ignored then.
+#include "shell/dispatcher.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "search/hash_tables.h"
+#include "shell/console_commands.h"
+#include "shell/engine_state.h"
+#include "shell/startup.h"
+#include "shell/uci.h"
+#include "shell/words.h"
+#include "shell/xboard.h"
+
+static bool tablesReady() { return hashTables.trans != nullptr; }
+
+// A console command needs the engine's tables; without memory for them the
+// engine cannot work at all.
+static void initialiseForConsole() {
+  if (!tablesReady() && !initApp()) exitEngine(1);
+}
+
+// A protocol choice starts the engine afresh.
+static void reinitialise() {
+  freeEverything();
+  if (!initApp()) exitEngine(1);
+}
+
+static void notAvailable(const char *what) {
+  std::printf("%s is not available yet\n", what);
+  std::fflush(stdout);
+}
+
+void dispatchLine(char *line) {
+  shell.pendingCommand = COMMAND_NONE;
+  if (!line) return;
+  WordReader words = wordsOf(line);
+  char *command = nextWord(words);
+  if (!command) return;
+  lowerWord(command);
+
+  if (!std::strcmp(command, "xboard")) {
+    if (shell.searching) return;
+    shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD;
+    std::printf("feature done=0\n");
+    std::fflush(stdout);
+    reinitialise();
+    memoryReport();
+    xboardCommand(command, words);
+  } else if (!std::strcmp(command, "uci")) {
+    if (shell.searching) return;
+    shell.engineFlags = (shell.engineFlags & ~FLAG_XBOARD) | FLAG_UCI;
+    reinitialise();
+    memoryReport();
+    uciCommand(command, words);
+  } else if (!std::strcmp(command, "board")) {
+    if (shell.searching) return;
+    initialiseForConsole();
+    printBoard();
+  } else if (!std::strcmp(command, "chk")) {
+    const char *what = nextText(words);
+    initialiseForConsole();
+    if (what[0] == 'e' && !shell.searching) notAvailable("Evaluation");
+  } else if (!std::strcmp(command, "egtb")) {
+    if (shell.searching) return;
+    initialiseForConsole();
+    notAvailable("Tablebase probing");
+  } else if (!std::strcmp(command, "si")) {
+    if (shell.searching) return;
+    initialiseForConsole();
+    notAvailable("The speed benchmark");
+  } else if (tablesReady()) {
+    if (shell.engineFlags & FLAG_XBOARD)
+      xboardCommand(command, words);
+    else if (shell.engineFlags & FLAG_UCI)
+      uciCommand(command, words);
+  } else if (!std::strcmp(command, "quit")) {
+    exitEngine(0);
+  } else {
+    std::printf("Enter the protocol first (xboard or uci)\n");
+    std::fflush(stdout);
+  }
+}
