@@ -2,6 +2,7 @@
 //
 //   vorn-perft <depth> [FEN]          total count
 //   vorn-perft divide <depth> [FEN]   one line per root move, then the total
+//   vorn-perft divide-san <depth> [FEN]  the same with the moves in algebraic text
 //   vorn-perft bench                  nodes per second on two standard positions
 //
 // The last line is always "Nodes searched: <n>", as Stockfish prints for
@@ -29,6 +30,7 @@ int usage() {
   std::fprintf(stderr,
                "usage: vorn-perft <depth> [FEN]\n"
                "       vorn-perft divide <depth> [FEN]\n"
+               "       vorn-perft divide-san <depth> [FEN]\n"
                "       vorn-perft bench\n");
   return 2;
 }
@@ -75,9 +77,10 @@ int main(int argc, char **argv) {
   buildPieceSquareTables();
   int arg = 1;
   if (arg < argc && std::strcmp(argv[arg], "bench") == 0) return runBench();
-  bool divide = false;
-  if (arg < argc && std::strcmp(argv[arg], "divide") == 0) {
+  bool divide = false, san = false;
+  if (arg < argc && (std::strcmp(argv[arg], "divide") == 0 || std::strcmp(argv[arg], "divide-san") == 0)) {
     divide = true;
+    san = std::strcmp(argv[arg], "divide-san") == 0;
     arg++;
   }
   if (arg >= argc) return usage();
@@ -94,7 +97,9 @@ int main(int argc, char **argv) {
     static PerftDivide result;
     perftDivide(int(depth), result);
     for (int i = 0; i < result.count; i++) {
-      std::printf("%s: %llu\n", moveToUciCoordinates(result.moves[i]), (unsigned long long)result.nodes[i]);
+      // The root position is current again after perftDivide, as moveToSan needs.
+      const char *text = san ? moveToSan(result.moves[i]) : moveToUciCoordinates(result.moves[i]);
+      std::printf("%s: %llu\n", text, (unsigned long long)result.nodes[i]);
       total += result.nodes[i];
     }
     std::printf("\n");

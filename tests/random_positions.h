@@ -1,0 +1,92 @@
+// Deterministic sources of test positions: the standard perft positions and
+// random legal playouts from them with a fixed-seed generator, so every run
+// (and every machine) sees the same positions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace test {
+
+inline const char *const perftFens[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+    "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ -",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -",
+    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -",
+};
+constexpr int perftFenCount = sizeof(perftFens) / sizeof(perftFens[0]);
+
+// xorshift64*: small, fast and identical everywhere (unlike the standard
+// library's distributions).
+struct Rng {
+  uint64_t state;
+  explicit Rng(uint64_t seed) : state(seed ? seed : 1) {}
+  uint64_t next() {
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    return state * 0x2545F4914F6CDD1DULL;
+  }
+  int below(int n) { return int((next() >> 33) % uint64_t(n)); }
+};
+
+// The position as FEN text without the move counters (for failure messages).
+inline std::string positionFen() {
+  std::string fen;
+  for (int rank = 7; rank >= 0; rank--) {
+    int empty = 0;
+    for (int file = 7; file >= 0; file--) {
+      const int w = pos.board[rank * 8 + file];
+      if (w == EMPTY) {
+        empty++;
+        continue;
+      }
+      if (empty) fen += char('0' + empty);
+      empty = 0;
+      const char letter = "pnbrqk"[wordType(w)];
+      fen += wordColour(w) == WHITE ? char(letter - 32) : letter;
+    }
+    if (empty) fen += char('0' + empty);
+    if (rank) fen += '/';
+  }
+  fen += pos.sideToMove == WHITE ? " w " : " b ";
+  const char *rights = "KQkq";
+  bool anyRight = false;
+  for (int i = 0; i < 4; i++) {
+    if (pos.castleRights & (1 << i)) {
+      fen += rights[i];
+      anyRight = true;
+    }
+  }
+  fen += anyRight ? " " : "- ";
+  if (pos.epSquare >= 0) {
+    fen += fileLetter(pos.epSquare);
+    fen += rankDigit(pos.epSquare);
+  } else {
+    fen += '-';
+  }
+  return fen;
+}
+
+// Sets up one of the perft positions and plays up to `plies` random legal
+// moves from it (fewer when the game ends on the way).  The search ply is
+// left at 0, so the caller can generate and make moves as a search would.
+inline void randomPlayout(Rng &rng, int plies) {
+  setUp(perftFens[rng.below(perftFenCount)]);
+  for (int i = 0; i < plies; i++) {
+    std::vector<Move> moves = legalMoves();
+    if (moves.empty()) break;
+    makeMove(moves[rng.below(int(moves.size()))]);
+    // The playout is game history, not search: keep the move lists at ply 0.
+    pos.searchPly = 0;
+  }
+  moveListStart[0] = 0;
+}
+
+}  // namespace test
