@@ -1,0 +1,213 @@
+// Whole-table checks of the two bitbases:
+// - the generator reproduces the committed data file byte for byte;
+// - king and pawn against king agrees with the Gaviota tablebases (Debian
+//   packages gaviotatb and libgaviotatb1) for every legal placement, probed
+//   through the engine on real positions of both colours;
+// - the bishop and rook's pawn table never calls a position drawn that the
+//   exact solver (which knows the bishop's square) finds won.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+
+#include "../../tools/bitbase_solver.h"
+#include "evaluation/endgame_knowledge.h"
+#include "test_support.h"
+
+namespace {
+
+struct Placement {
+  int square, colour, type;
+};
+
+// Puts the pieces on the board through the start arrays (much faster than
+// FEN text for millions of positions).
+void place(std::initializer_list<Placement> pieces, int sideToMove) {
+  int32_t savedPieces[64], savedColours[64];
+  std::copy(startPieces, startPieces + 64, savedPieces);
+  std::copy(startColours, startColours + 64, savedColours);
+  std::fill(startPieces, startPieces + 64, NO_PIECE);
+  std::fill(startColours, startColours + 64, NO_COLOUR);
+  for (const Placement &p : pieces) {
+    startPieces[p.square] = p.type;
+    startColours[p.square] = p.colour;
+  }
+  resetPosition();
+  std::copy(savedPieces, savedPieces + 64, startPieces);
+  std::copy(savedColours, savedColours + 64, startColours);
+  pos.sideToMove = sideToMove;
+  pos.opponent = sideToMove ^ 1;
+  pos.checkInfo[0] = computeCheckInfo();
+}
+
+std::string readFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(Bitbases, GeneratorReproducesTheCommittedData) {
+  std::string out = ::testing::TempDir() + "vorn_bitbase_data.cpp";
+  std::string command = std::string(VORN_BINARY_DIR) + "/tools/vorn-bitbase-generator " + out + " 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::string generated = readFile(out);
+  std::remove(out.c_str());
+  ASSERT_FALSE(generated.empty());
+  EXPECT_TRUE(generated == readFile(std::string(VORN_SOURCE_DIR) + "/src/evaluation/bitbase_data.cpp"))
+      << "src/evaluation/bitbase_data.cpp differs from the generator's output";
+}
+
+// The few entry points of the Gaviota probing library, loaded at run time.
+struct Gaviota {
+  using PathsInit = const char **(*)();
+  using PathsAdd = const char **(*)(const char **, const char *);
+  using Init = char *(*)(int, int, const char **);
+  using CacheInit = int (*)(size_t, int);
+  using ProbeWdl = int (*)(unsigned, unsigned, unsigned, const unsigned *, const unsigned *, const unsigned char *,
+                           const unsigned char *, unsigned *);
+  void *library = nullptr;
+  ProbeWdl probe = nullptr;
+
+  bool open() {
+    library = dlopen("libgaviotatb.so.1", RTLD_NOW);
+    if (!library) return false;
+    auto pathsInit = reinterpret_cast<PathsInit>(dlsym(library, "tbpaths_init"));
+    auto pathsAdd = reinterpret_cast<PathsAdd>(dlsym(library, "tbpaths_add"));
+    auto init = reinterpret_cast<Init>(dlsym(library, "tb_init"));
+    auto cacheInit = reinterpret_cast<CacheInit>(dlsym(library, "tbcache_init"));
+    probe = reinterpret_cast<ProbeWdl>(dlsym(library, "tb_probe_WDL_hard"));
+    if (!pathsInit || !pathsAdd || !init || !cacheInit || !probe) return false;
+    const char **paths = pathsAdd(pathsInit(), "/usr/share/gaviotatb/gtb4");
+    init(0, 4, paths);  // compression scheme 4 of the packaged files
+    cacheInit(size_t(8) << 20, 50);
+    return true;
+  }
+
+  // Gaviota numbers a1 = 0 .. h1 = 7; here h1 = 0 .. a1 = 7.
+  static unsigned square(int s) { return unsigned((s >> 3) * 8 + 7 - (s & 7)); }
+
+  // 1 drawn, 0 won by the side with the pawn, -1 probe failed.  White has the pawn.
+  int kpkDraw(int whiteToMove, int wk, int bk, int pawn) const {
+    enum { NO_SQUARE_ = 64, KING_ = 6, PAWN_ = 1, NO_PIECE_ = 0, DRAW_ = 0 };
+    unsigned white[3] = {square(wk), square(pawn), NO_SQUARE_}, black[2] = {square(bk), NO_SQUARE_};
+    unsigned char whitePieces[3] = {KING_, PAWN_, NO_PIECE_}, blackPieces[2] = {KING_, NO_PIECE_};
+    unsigned info = 0;
+    if (!probe(whiteToMove ? 0 : 1, NO_SQUARE_, 0, white, black, whitePieces, blackPieces, &info)) return -1;
+    return info == DRAW_ ? 1 : 0;
+  }
+};
+
+TEST(Bitbases, KingPawnKingAgreesWithGaviota) {
+  Gaviota gaviota;
+  ASSERT_TRUE(gaviota.open()) << "needs the Debian packages gaviotatb and libgaviotatb1";
+  initBoardTables();
+  bitbase::Solver legality(false, bitbase::allPawnSquares());
+  int placements = 0, draws = 0;
+  for (int t = 0; t < 2; t++)
+    for (int wk = 0; wk < 64; wk++)
+      for (int bk = 0; bk < 64; bk++)
+        for (int p = 8; p < 56; p++) {
+          if (!legality.legal(t, wk, bk, bitbase::NONE, p)) continue;
+          int expected = gaviota.kpkDraw(t == 0, wk, bk, p);
+          ASSERT_GE(expected, 0) << "Gaviota probe failed";
+          placements++;
+          draws += expected;
+          place({{wk, WHITE, KING}, {bk, BLACK, KING}, {p, WHITE, PAWN}}, t);
+          ASSERT_EQ(kpkDrawWhite(), expected) << "t " << t << " wk " << wk << " bk " << bk << " pawn " << p;
+          ASSERT_EQ(recogniseDraw(2), expected);
+          // The same position with colours exchanged and the board turned round.
+          place({{wk ^ 63, BLACK, KING}, {bk ^ 63, WHITE, KING}, {p ^ 63, BLACK, PAWN}}, t ^ 1);
+          ASSERT_EQ(kpkDrawBlack(), expected) << "mirror of t " << t << " wk " << wk << " bk " << bk << " pawn " << p;
+          ASSERT_EQ(recogniseDraw(0), expected);
+        }
+  EXPECT_EQ(placements, 331352);
+  EXPECT_EQ(draws, 108788);
+}
+
+TEST(Bitbases, WrongBishopNeverCallsAWinADraw) {
+  initBoardTables();
+  bitbase::Solver kpk(false, bitbase::allPawnSquares());
+  kpk.solve();
+  bitbase::Solver kbpk(true, bitbase::rookPawnSquares(), &kpk);
+  kbpk.solve();
+  long positions = 0, draws = 0, drawsFound = 0;
+  for (int t = 0; t < 2; t++)
+    for (int wk = 0; wk < 64; wk++)
+      for (int bk = 0; bk < 64; bk++)
+        for (int b = 0; b < 64; b++)
+          for (int p : bitbase::rookPawnSquares()) {
+            if (!kbpk.legal(t, wk, bk, b, p)) continue;
+            bool won = kbpk.whiteWins(t, wk, bk, b, p);
+            positions++;
+            draws += !won;
+            place({{wk, WHITE, KING}, {bk, BLACK, KING}, {b, WHITE, BISHOP}, {p, WHITE, PAWN}}, t);
+            int white = wrongBishopWhite();
+            if (won) {
+              ASSERT_EQ(white, 0) << "t " << t << " wk " << wk << " bk " << bk << " bishop " << b << " pawn " << p;
+            }
+            drawsFound += white;
+            ASSERT_EQ(recogniseDraw(2), white);
+            place({{wk ^ 63, BLACK, KING}, {bk ^ 63, WHITE, KING}, {b ^ 63, BLACK, BISHOP}, {p ^ 63, BLACK, PAWN}},
+                  t ^ 1);
+            ASSERT_EQ(wrongBishopBlack(), white);
+          }
+  // Most drawn positions are drawn wherever the bishop of that colour stands
+  // (about 73 % when written).
+  std::printf("%ld legal positions, %ld drawn, %ld recognised by the table\n", positions, draws, drawsFound);
+  EXPECT_GT(drawsFound, draws * 7 / 10);
+}
+
+// The solver's results are consistent with the engine's own move generator:
+// a sample of states, each valued from its legal moves and the solver's
+// values of the positions they reach.
+TEST(Bitbases, BishopSolverAgreesWithTheMoveGenerator) {
+  initBoardTables();
+  bitbase::Solver kpk(false, bitbase::allPawnSquares());
+  kpk.solve();
+  bitbase::Solver kbpk(true, bitbase::rookPawnSquares(), &kpk);
+  kbpk.solve();
+  long sampled = 0, index = 0;
+  for (int t = 0; t < 2; t++)
+    for (int wk = 0; wk < 64; wk++)
+      for (int bk = 0; bk < 64; bk++)
+        for (int b = 0; b < 64; b++)
+          for (int p : bitbase::rookPawnSquares()) {
+            if (!kbpk.legal(t, wk, bk, b, p) || index++ % 13) continue;
+            sampled++;
+            place({{wk, WHITE, KING}, {bk, BLACK, KING}, {b, WHITE, BISHOP}, {p, WHITE, PAWN}}, t);
+            bool anyWin = false, allWin = true;
+            std::vector<Move> moves = test::legalMoves();
+            for (Move m : moves) {
+              makeMove(m);
+              int nwk = pos.kingSquare[WHITE], nbk = pos.kingSquare[BLACK];
+              Bitboard bishops = pos.pieceBits[WHITE][BISHOP], pawns = pos.pieceBits[WHITE][PAWN];
+              int nb = bishops ? lowestBit(bishops) : bitbase::NONE;
+              bool win;
+              if (m & MOVE_PROMOTION) {
+                static const bitbase::PromotionPiece kinds[5] = {bitbase::PROMOTE_QUEEN, bitbase::PROMOTE_KNIGHT,
+                                                                 bitbase::PROMOTE_BISHOP, bitbase::PROMOTE_ROOK,
+                                                                 bitbase::PROMOTE_QUEEN};
+                win = bitbase::promotionWins(nwk, nbk, b, moveTo(m), kinds[movePromotionType(m)]);
+              } else if (!pawns) {
+                win = false;  // Black took the pawn
+              } else if (nb == bitbase::NONE) {
+                win = kpk.whiteWins(0, nwk, nbk, bitbase::NONE, lowestBit(pawns));
+              } else {
+                win = kbpk.whiteWins(t ^ 1, nwk, nbk, nb, lowestBit(pawns));
+              }
+              unmakeMove();
+              anyWin |= win;
+              allWin &= win;
+            }
+            bool expected = t == 0 ? anyWin : (moves.empty() ? inCheck() : allWin);
+            ASSERT_EQ(kbpk.whiteWins(t, wk, bk, b, p), expected)
+                << "t " << t << " wk " << wk << " bk " << bk << " bishop " << b << " pawn " << p;
+          }
+  EXPECT_GT(sampled, 300000);
+}
+
+}  // namespace
