@@ -7,11 +7,15 @@
 
 HashTables hashTables = {nullptr, nullptr, nullptr, DEFAULT_HASH_SHIFT, 0};
 
+static TableAllocator allocateBlock = std::calloc;
+
+void setTableAllocator(TableAllocator allocator) { allocateBlock = allocator ? allocator : std::calloc; }
+
 bool allocateHashTables() {
   freeHashTables();
-  hashTables.trans = static_cast<TTBucket *>(std::malloc(ttBucketCount() * TT_BUCKET_BYTES));
-  if (hashTables.trans) hashTables.quiesce = static_cast<QuiesceBucket *>(std::malloc(QUIESCE_TABLE_BYTES));
-  hashTables.pawn = static_cast<PawnHashEntry *>(std::malloc(PAWN_HASH_BYTES));
+  hashTables.trans = static_cast<TTBucket *>(allocateBlock(ttBucketCount(), TT_BUCKET_BYTES));
+  if (hashTables.trans) hashTables.quiesce = static_cast<QuiesceBucket *>(allocateBlock(1, QUIESCE_TABLE_BYTES));
+  hashTables.pawn = static_cast<PawnHashEntry *>(allocateBlock(1, PAWN_HASH_BYTES));
   if (!hashTables.trans || !hashTables.pawn) {
     freeHashTables();
     return false;
@@ -58,7 +62,7 @@ int resizeTransTable(int64_t megabytes) {
   int shift = hashShiftForBytes(uint64_t(megabytes) << 20);
   // The new block is allocated before the old one is given up, so a failure
   // leaves the engine with the table it had.
-  void *block = std::calloc(size_t(1) << (32 - shift), TT_BUCKET_BYTES);
+  void *block = allocateBlock(size_t(1) << (32 - shift), TT_BUCKET_BYTES);
   if (!block) {
     if (hashTables.trans) std::memset(hashTables.trans, 0, ttBucketCount() * TT_BUCKET_BYTES);
     std::printf("ERROR (not enough memory): resizeTransTable\n");

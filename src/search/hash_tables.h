@@ -73,6 +73,11 @@ constexpr uint64_t TT_BUCKET_BYTES = sizeof(TTBucket);
 constexpr uint64_t QUIESCE_TABLE_BYTES = QUIESCE_BUCKETS * sizeof(QuiesceBucket);
 constexpr uint64_t PAWN_HASH_BYTES = PAWN_HASH_ENTRIES * sizeof(PawnHashEntry);
 
+// Where the table blocks come from: a calloc-like function (std::calloc
+// unless a test installs one that fails; nullptr restores std::calloc).
+using TableAllocator = void *(*)(size_t count, size_t size);
+void setTableAllocator(TableAllocator allocator);
+
 // Allocates the tables (not cleared).  Returns false when the transposition
 // or pawn table could not be allocated; whatever was allocated is then freed.
 bool allocateHashTables();

@@ -1,0 +1,192 @@
+// Running the real engine binary over pipes, as an interface does.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace test {
+
+inline std::string enginePath() { return std::string(VORN_BINARY_DIR) + "/vorn"; }
+
+// What every start prints before it reads anything.
+inline std::string banner(const std::string &name = "Vorn 2.0") {
+  return name + "\nChess engine for xboard and UCI interfaces; send \"xboard\" or \"uci\" to begin\n\n";
+}
+
+inline const char *const startBoard =
+    "r n b q k b n r\n"
+    "p p p p p p p p\n"
+    ". . . . . . . .\n"
+    ". . . . . . . .\n"
+    ". . . . . . . .\n"
+    ". . . . . . . .\n"
+    "P P P P P P P P\n"
+    "R N B Q K B N R\n";
+
+inline std::string memoryReport(int transKilobytes, const char *status) {
+  return "Memory Usage:\n    Transposition Table: " + std::to_string(transKilobytes) +
+         " KB\n    Pawn Hash          : 1120 KB\n    Endgame Tablebase  : 0 MB\n\nEGTB Status: " + status + "\n\n";
+}
+
+inline const char *const xboardFeatures =
+    "feature ping=1 setboard=1 san=0 time=1 draw=0\n"
+    "feature sigint=0 sigterm=0 reuse=1 analyze=1\n"
+    "feature myname=\"Vorn 2.0\" name=1\n"
+    "feature playother=1 colors=0\n"
+    "feature variants=\"normal\"\n"
+    "feature done=1\n";
+
+// A fresh empty directory, removed with its files when the object goes.
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char name[] = "/tmp/vorn-test-XXXXXX";
+    path = mkdtemp(name) ? name : "";
+  }
+  ~TempDir() {
+    if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+  }
+  std::string write(const std::string &file, const std::string &content) const {
+    std::string full = path + "/" + file;
+    std::ofstream(full, std::ios::binary) << content;
+    return full;
+  }
+};
+
+struct EngineRun {
+  std::string output;
+  int exitCode = -1;  // -1: killed after the time-out
+};
+
+// The engine started as a child process with pipes on both ends (or, with
+// `stdinFd` >= 0, with that descriptor as its standard input).
+class EngineProcess {
+ public:
+  EngineProcess(const std::vector<std::string> &args = {}, const std::string &workDir = "",
+                const std::string &argv0 = "vorn", int stdinFd = -1) {
+    signal(SIGPIPE, SIG_IGN);  // an engine that has quit must not kill the test
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+      dup2(stdinFd >= 0 ? stdinFd : in[0], 0);
+      dup2(out[1], 1);
+      close(in[0]);
+      close(in[1]);
+      close(out[0]);
+      close(out[1]);
+      std::vector<char *> argv;
+      argv.push_back(const_cast<char *>(argv0.c_str()));
+      for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+      argv.push_back(nullptr);
+      std::string path = enginePath();
+      execv(path.c_str(), argv.data());
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    toEngine_ = in[1];
+    fromEngine_ = out[0];
+    if (stdinFd >= 0) closeInput();
+  }
+  ~EngineProcess() {
+    closeInput();
+    if (pid_ > 0 && !reaped_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (fromEngine_ >= 0) close(fromEngine_);
+  }
+
+  // Writes everything while reading what the engine says meanwhile, so
+  // neither side can block the other.
+  void send(const std::string &text) {
+    size_t done = 0;
+    while (done < text.size() && toEngine_ >= 0) {
+      pollfd fds[2] = {{toEngine_, POLLOUT, 0}, {fromEngine_, POLLIN, 0}};
+      if (poll(fds, 2, 10000) <= 0) return;
+      if (fds[1].revents) readSome();
+      if (fds[0].revents & (POLLERR | POLLHUP)) return;
+      if (fds[0].revents & POLLOUT) {
+        ssize_t n = write(toEngine_, text.data() + done, text.size() - done);
+        if (n <= 0) return;
+        done += size_t(n);
+      }
+    }
+  }
+  void closeInput() {
+    if (toEngine_ >= 0) close(toEngine_);
+    toEngine_ = -1;
+  }
+  // Reads until the output contains `marker` (true) or the time runs out.
+  bool waitFor(const std::string &marker, int timeoutMs = 20000) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (output_.find(marker) == std::string::npos) {
+      int left = int(
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+      if (left <= 0) return false;
+      pollfd fd = {fromEngine_, POLLIN, 0};
+      if (poll(&fd, 1, left) <= 0) return false;
+      if (!readSome()) return false;
+    }
+    return true;
+  }
+  // Closes the input, reads to the end and returns the output and exit code.
+  EngineRun finish(int timeoutMs = 20000) {
+    closeInput();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    EngineRun run;
+    for (;;) {
+      int left = int(
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+      pollfd fd = {fromEngine_, POLLIN, 0};
+      if (left <= 0 || poll(&fd, 1, left) <= 0) {
+        kill(pid_, SIGKILL);
+        break;
+      }
+      if (!readSome()) break;
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    reaped_ = true;
+    run.output = output_;
+    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    return run;
+  }
+  const std::string &output() const { return output_; }
+
+ private:
+  bool readSome() {
+    char buffer[65536];
+    ssize_t n = read(fromEngine_, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    output_.append(buffer, size_t(n));
+    return true;
+  }
+  pid_t pid_ = -1;
+  int toEngine_ = -1;
+  int fromEngine_ = -1;
+  bool reaped_ = false;
+  std::string output_;
+};
+
+// Runs the engine on `input` (then the end of input) and collects everything.
+inline EngineRun runEngine(const std::string &input, const std::vector<std::string> &args = {},
+                           const std::string &workDir = "") {
+  EngineProcess engine(args, workDir);
+  engine.send(input);
+  return engine.finish();
+}
+
+}  // namespace test

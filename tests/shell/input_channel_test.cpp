@@ -1,0 +1,172 @@
+// The input channel on pipes and files: how bytes become lines.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <thread>
+
+#include "engine_process.h"
+#include "shell/input.h"
+
+namespace {
+
+class InputChannelTest : public ::testing::Test {
+ protected:
+  int writeEnd = -1;
+  void SetUp() override {
+    alarm(60);  // a read that waits where it must not fails the test instead of hanging it
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    readEnd_ = fds[0];
+    writeEnd = fds[1];
+    setupInputFrom(readEnd_);
+  }
+  void TearDown() override {
+    alarm(0);
+    closeWriter();
+    close(readEnd_);
+  }
+  void put(const std::string &text) { ASSERT_EQ(write(writeEnd, text.data(), text.size()), ssize_t(text.size())); }
+  void closeWriter() {
+    if (writeEnd >= 0) close(writeEnd);
+    writeEnd = -1;
+  }
+  static std::string line(const char *text) { return text ? std::string(text) : std::string("<none>"); }
+
+ private:
+  int readEnd_ = -1;
+};
+
+TEST_F(InputChannelTest, PipeIsRecognised) {
+  EXPECT_EQ(input.inputIsPipe, 1);
+  EXPECT_EQ(input.inputIsFile, 0);
+}
+
+TEST_F(InputChannelTest, NothingWaitingReturnsAtOnce) {
+  EXPECT_EQ(inputWaiting(), 0);
+  EXPECT_EQ(getLine(0), nullptr);
+  EXPECT_EQ(getLine(0), nullptr);
+}
+
+TEST_F(InputChannelTest, TwoCommandsInOneWriteComeOutInOrder) {
+  put("uci\nisready\n");
+  EXPECT_EQ(line(getLine(1)), "uci");
+  EXPECT_EQ(inputWaiting(), 1);  // the second line is already buffered
+  EXPECT_EQ(line(getLine(0)), "isready");
+  EXPECT_EQ(getLine(0), nullptr);
+}
+
+TEST_F(InputChannelTest, SplitCommandWaitsForItsLineFeed) {
+  put("posi");
+  EXPECT_EQ(inputWaiting(), 4);
+  EXPECT_EQ(getLine(0), nullptr);
+  put("tion startpos");
+  EXPECT_EQ(getLine(0), nullptr);
+  put("\ngo");
+  EXPECT_EQ(line(getLine(0)), "position startpos");
+  EXPECT_EQ(getLine(0), nullptr);
+  put("\n");
+  EXPECT_EQ(line(getLine(1)), "go");
+}
+
+TEST_F(InputChannelTest, LineEnds) {
+  put("quit\r\nbo\rard\n\n\r\n \r\r\n");
+  EXPECT_EQ(line(getLine(1)), "quit");
+  EXPECT_EQ(line(getLine(1)), "bo\rard");  // a CR inside a line stays
+  EXPECT_EQ(line(getLine(1)), "");
+  EXPECT_EQ(line(getLine(1)), "");
+  EXPECT_EQ(line(getLine(1)), " \r");  // only the CR before the line feed goes
+}
+
+TEST_F(InputChannelTest, ClosedPipeBecomesQuit) {
+  put("isready\nunfinished");
+  closeWriter();
+  EXPECT_EQ(line(getLine(0)), "isready");
+  EXPECT_EQ(line(getLine(0)), "unfinished");  // the last line needs no line feed
+  EXPECT_EQ(line(getLine(0)), "quit");
+  EXPECT_EQ(inputWaiting(), -1);
+  EXPECT_EQ(line(getLine(1)), "quit");
+  EXPECT_EQ(line(getLine(0)), "quit");
+}
+
+TEST_F(InputChannelTest, BlockingReadWaitsForTheWriter) {
+  std::thread writer([this] {
+    usleep(50000);
+    put("ucinewgame\n");
+  });
+  EXPECT_EQ(line(getLine(1)), "ucinewgame");
+  writer.join();
+}
+
+TEST_F(InputChannelTest, LongLinesArriveWhole) {
+  std::string longLine = "position startpos moves";
+  while (longLine.size() < 100000) longLine += " e2e4 e7e5";
+  std::thread writer([&] { put(longLine + "\nisready\n"); });
+  EXPECT_EQ(line(getLine(1)), longLine);
+  EXPECT_EQ(line(getLine(1)), "isready");
+  writer.join();
+}
+
+TEST_F(InputChannelTest, OverlongLineIsDroppedWithAnError) {
+  std::string huge(3 * INPUT_BUFFER_SIZE, 'x');
+  testing::internal::CaptureStdout();
+  std::thread writer([&] { put("first\n" + huge + "\nisready\n"); });
+  EXPECT_EQ(line(getLine(1)), "first");
+  EXPECT_EQ(line(getLine(1)), "isready");
+  writer.join();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR (input line too long): getLine\n");
+}
+
+TEST_F(InputChannelTest, OverlongLastLineIsNotHandedOut) {
+  std::string huge(INPUT_BUFFER_SIZE + 10, 'y');
+  testing::internal::CaptureStdout();
+  std::thread writer([&] {
+    put(huge);
+    closeWriter();
+  });
+  EXPECT_EQ(line(getLine(1)), "quit");
+  writer.join();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR (input line too long): getLine\n");
+}
+
+TEST(InputChannelFile, RegularFileIsReadToItsEnd) {
+  test::TempDir dir;
+  std::string content;
+  for (int i = 0; i < 2000; i++) content += "ping " + std::to_string(i) + "\n";
+  int fd = open(dir.write("commands", content + "last").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  setupInputFrom(fd);
+  EXPECT_EQ(input.inputIsFile, 1);
+  for (int i = 0; i < 2000; i++) ASSERT_EQ(std::string(getLine(i & 1)), "ping " + std::to_string(i));
+  EXPECT_EQ(std::string(getLine(1)), "last");
+  EXPECT_EQ(std::string(getLine(0)), "quit");
+  EXPECT_EQ(inputWaiting(), -1);
+  close(fd);
+}
+
+// Through the whole engine: the same rules on its real standard input.
+TEST(InputChannelEngine, SplitWritesAndLongLines) {
+  test::EngineProcess engine;
+  engine.send("boa");
+  usleep(100000);  // lets the engine read the first part on its own
+  engine.send("rd\r\n");
+  ASSERT_TRUE(engine.waitFor(test::startBoard));
+  engine.send("uci\nisready " + std::string(70000, 'w') + "\nisready\n");
+  ASSERT_TRUE(engine.waitFor("readyok\nreadyok\n"));
+  test::EngineRun run = engine.finish();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output.find("Enter the protocol first"), std::string::npos);
+}
+
+TEST(InputChannelEngine, CommandsFromAFile) {
+  test::TempDir dir;
+  int fd = open(dir.write("commands", "uci\n" + std::string(5000, '\n') + "isready\nisready").c_str(), O_RDONLY);
+  test::EngineProcess engine({}, "", "vorn", fd);
+  test::EngineRun run = engine.finish();
+  close(fd);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("uciok\nreadyok\nreadyok\n"), std::string::npos) << run.output;
+}
+
+}  // namespace
