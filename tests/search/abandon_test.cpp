@@ -24,8 +24,10 @@ void expectSamePosition(const Position &a, const Position &b) {
   EXPECT_EQ(a.occupied, b.occupied);
   EXPECT_EQ(0, std::memcmp(a.colourBits, b.colourBits, sizeof a.colourBits));
   EXPECT_EQ(0, std::memcmp(a.pieceBits, b.pieceBits, sizeof a.pieceBits));
-  for (int s = 0; s < 64; s++)
-    if (a.board[s] != EMPTY) EXPECT_EQ(0, std::memcmp(a.lineNeighbour[s], b.lineNeighbour[s], 8)) << s;
+  for (int s = 0; s < 64; s++) {
+    if (a.board[s] == EMPTY) continue;
+    EXPECT_EQ(0, std::memcmp(a.lineNeighbour[s], b.lineNeighbour[s], 8)) << s;
+  }
   EXPECT_EQ(a.castleRights, b.castleRights);
   EXPECT_EQ(0, std::memcmp(a.castleMask, b.castleMask, sizeof a.castleMask));
   EXPECT_EQ(a.epSquare, b.epSquare);

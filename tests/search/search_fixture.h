@@ -28,7 +28,9 @@ class SearchTest : public ::testing::Test {
   void SetUp() override {
     resetEngineState();
     shell.engineFlags = FLAG_XBOARD;  // thinking output off
-    if (!hashTables.trans) ASSERT_TRUE(allocateHashTables());
+    if (!hashTables.trans) {
+      ASSERT_TRUE(allocateHashTables());
+    }
     initBoardTables();
     newGame();
     resetSearchState();
