@@ -19,12 +19,13 @@
 namespace {
 
 struct CastleRow {
-  int rookFrom, rookTo, pathA, pathB;
+  int rookFrom, rookTo, pathA, pathB, right, towardsRook;
 };
 
 // Indexed by the king's destination; rookFrom < 0 marks a non-castling square.
 inline const CastleRow *castleRow(int kingTo) {
-  static const CastleRow rows[4] = {{0, 2, 2, 1}, {7, 4, 4, 5}, {56, 58, 58, 57}, {63, 60, 60, 61}};
+  static const CastleRow rows[4] = {
+      {0, 2, 2, 1, 1, RIGHT}, {7, 4, 4, 5, 2, LEFT}, {56, 58, 58, 57, 4, RIGHT}, {63, 60, 60, 61, 8, LEFT}};
   switch (kingTo) {
     case 1: return &rows[0];
     case 5: return &rows[1];
@@ -95,7 +96,13 @@ int makeMove(Move move) {
   if (move & MOVE_CASTLE) {
     if (pos.checkInfo[pos.gamePly] != CHECK_NONE) return 0;
     const CastleRow *row = castleRow(to);
-    if (!row || castlePathAttacked(to)) return 0;
+    if (!row) return 0;
+    // Generated castling always has its right and a free path; a move word
+    // parsed from text might not, and must not conjure up a rook.
+    if (!(pos.castleRights & row->right) || from != pos.kingSquare[s] ||
+        pos.lineNeighbour[from][row->towardsRook] != row->rookFrom)
+      return 0;
+    if (castlePathAttacked(to)) return 0;
     liftPiece(row->rookFrom, s, ROOK);
     pos.board[row->rookTo] = pieceWord(s, ROOK);
     linkPiece(row->rookTo, s, ROOK);

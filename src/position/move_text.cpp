@@ -31,7 +31,7 @@ int nearestPiece(int s, int d) {
 }
 
 // The other pieces of the mover's kind and colour that reach the to-square,
-// found as Part 1.5 describes (pins are not considered).  Returns how many
+// the way algebraic text looks for them (pins are not considered).  Returns how many
 // were found (at most 8 for a knight, 8 for a queen) and stores their squares.
 int otherMovers(int from, int to, int word, int *others) {
   const int type = wordType(word);
@@ -75,12 +75,11 @@ const char *moveToUciCoordinates(Move move) {
   return text;
 }
 
-// Disambiguation: Part 1.5 appends one character per other piece that
-// reaches the to-square.  With a single other piece that is the from-square's
-// file letter, or its rank digit when the other piece stands on the same file.
-// For the case the Part leaves open (two or more others) standard algebraic
-// notation is followed: the file letter when it tells the mover apart from
-// all of them, else the rank digit when that does, else both.  With one other
+// Disambiguation: one character for another piece of the same kind that
+// reaches the to-square: the from-square's file letter, or its rank digit
+// when the other piece stands on the same file.  With two or more others,
+// standard algebraic notation is followed: the file letter when it tells the
+// mover apart from all of them, else the rank digit when that does, else both.  With one other
 // piece both rules give the same text.
 const char *moveToSan(Move move) {
   static char text[16];

@@ -1,4 +1,4 @@
-// Moves as text (Part 1.5): coordinate text for the protocols and search
+// Moves as text: coordinate text for the protocols and search
 // output, standard algebraic notation for the game record, and the parser
 // that turns coordinate or castling text back into a move word whose flags
 // are completed from the current position.

@@ -1,4 +1,4 @@
-// Static exchange evaluation (Part 3.2).  The exchange state holds, per
+// Static exchange evaluation.  The exchange state holds, per
 // direction, the nearest piece seen from the target square not yet used
 // (the "front"), and per colour how far that colour's attacker generator has
 // got: pawns, knights, sliders (with x-rays as fronts advance), the king last.

@@ -32,5 +32,7 @@ int nextWhiteAttacker(int excludedSquare, int target);
 int nextBlackAttacker(int excludedSquare, int target);
 
 // The exchange test for a capture by a piece worth more than its victim:
-// true when the capture does not lose material.
+// true when the capture does not lose material.  Cheaper or equal captures
+// (en passant among them) are accepted at once, without the test.  Resets
+// the exchange state.
 bool exchangeTestAccepts(Move move);

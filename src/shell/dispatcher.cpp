@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "evaluation/evaluation.h"
 #include "search/hash_tables.h"
 #include "shell/console_commands.h"
 #include "shell/engine_state.h"
@@ -67,7 +68,10 @@ void dispatchLine(char *line) {
   } else if (!std::strcmp(command, "chk")) {
     const char *what = nextText(words);
     initialiseForConsole();
-    if (what[0] == 'e' && !shell.searching) notAvailable("Evaluation");
+    if (what[0] == 'e' && !shell.searching) {
+      std::printf("Eval: %d\n", evaluate(-10000, 10000));
+      std::fflush(stdout);
+    }
   } else if (!std::strcmp(command, "egtb")) {
     if (shell.searching) return;
     initialiseForConsole();

@@ -69,8 +69,22 @@ struct Gaviota {
   using CacheInit = int (*)(size_t, int);
   using ProbeWdl = int (*)(unsigned, unsigned, unsigned, const unsigned *, const unsigned *, const unsigned char *,
                            const unsigned char *, unsigned *);
+  using Done = void (*)();
+  using PathsDone = const char **(*)(const char **);
   void *library = nullptr;
   ProbeWdl probe = nullptr;
+  const char **paths = nullptr;
+
+  ~Gaviota() {
+    if (!library) return;
+    auto done = reinterpret_cast<Done>(dlsym(library, "tb_done"));
+    auto cacheDone = reinterpret_cast<Done>(dlsym(library, "tbcache_done"));
+    auto pathsDone = reinterpret_cast<PathsDone>(dlsym(library, "tbpaths_done"));
+    if (cacheDone) cacheDone();
+    if (done) done();
+    if (pathsDone && paths) pathsDone(paths);
+    dlclose(library);
+  }
 
   bool open() {
     library = dlopen("libgaviotatb.so.1", RTLD_NOW);
@@ -81,7 +95,7 @@ struct Gaviota {
     auto cacheInit = reinterpret_cast<CacheInit>(dlsym(library, "tbcache_init"));
     probe = reinterpret_cast<ProbeWdl>(dlsym(library, "tb_probe_WDL_hard"));
     if (!pathsInit || !pathsAdd || !init || !cacheInit || !probe) return false;
-    const char **paths = pathsAdd(pathsInit(), "/usr/share/gaviotatb/gtb4");
+    paths = pathsAdd(pathsInit(), "/usr/share/gaviotatb/gtb4");
     init(0, 4, paths);  // compression scheme 4 of the packaged files
     cacheInit(size_t(8) << 20, 50);
     return true;

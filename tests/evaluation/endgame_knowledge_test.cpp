@@ -15,7 +15,7 @@ TEST(RecogniseDraw, BareMinorPieces) {
   EXPECT_EQ(drawIn("8/8/4k3/8/8/3K4/8/8 w - -", 2), 1);
   EXPECT_EQ(drawIn("8/8/4k3/8/8/3KN3/8/8 b - -", 2), 1);
   EXPECT_EQ(drawIn("8/8/4kb2/8/8/3K4/8/8 w - -", 2), 1);
-  EXPECT_EQ(drawIn("8/8/4k3/8/8/3K1R2/8/8 w - -", 2), 0);   // 500 is not below 500
+  EXPECT_EQ(drawIn("8/8/4k3/8/8/3K1R2/8/8 w - -", 2), 0);  // 500 is not below 500
   EXPECT_EQ(drawIn("8/8/4k3/8/8/2NKN3/8/8 w - -", 2), 0);  // left to the can't-win flag
   EXPECT_EQ(drawIn("8/8/4kn2/8/8/3KN3/8/8 w - -", 2), 0);
   // The alpha-beta search reaches the same rule below five pieces.

@@ -214,3 +214,20 @@ TEST(MakeMove, NullMoveIsUndone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MakeMove, CastlingWordWithoutRightOrRookIsRefused) {
+  // A castling word that did not come from the generator (text from a GUI).
+  const Move kingSide = makeMoveWord(test::square("e1"), test::square("g1"), MOVE_KING_CASTLE);
+  for (const char *fen : {"4k3/8/8/8/8/8/8/4K3 w - -", "4k3/8/8/8/8/8/8/4K2R w - -", "4k3/8/8/8/8/8/8/4KN1R w K -"}) {
+    test::setUp(fen);
+    const test::Snapshot before = test::Snapshot::take();
+    EXPECT_EQ(makeMove(kingSide), 0) << fen;
+    EXPECT_TRUE(test::Snapshot::take() == before) << fen;
+  }
+  test::setUp("4k3/8/8/8/8/8/8/4K2R w K -");
+  EXPECT_EQ(makeMove(kingSide), 1);
+}
+
+}  // namespace

@@ -1,4 +1,4 @@
-// Move text (Part 1.5): coordinate text, algebraic text with its
+// Move text: coordinate text, algebraic text with its
 // disambiguation, the coordinate and castling parser with its bad inputs,
 // and round trips over the legal moves of many positions.
 #include <cstring>

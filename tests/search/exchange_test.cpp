@@ -1,4 +1,4 @@
-// Static exchange evaluation (Part 3.2): the attacker generators' order and
+// Static exchange evaluation: the attacker generators' order and
 // x-rays, the exchange test's edge cases, and a comparison of the test with a
 // brute-force exchange made on the board over random captures.
 #include "search/exchange.h"
@@ -63,7 +63,7 @@ TEST(ExchangeGenerators, BlackIsTheMirrorImage) {
   EXPECT_EQ(attackerSequence(WHITE, mirror(square("d5")), NO_SQUARE, 1), std::vector<int>({NO_ATTACKER}));
 }
 
-TEST(ExchangeGenerators, PawnLinesInTheSpecifiedOrder) {
+TEST(ExchangeGenerators, PawnLinesComeFirstInTheirOrder) {
   // Only the e4 pawn (direction 5, stage 1) attacks: stage 0 falls through.
   test::setUp("4k3/8/8/3n4/4P3/8/8/4K3 w - -");
   initExchange(square("d5"), NO_SQUARE);

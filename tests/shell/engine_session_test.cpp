@@ -59,9 +59,10 @@ TEST(EngineSession, AfterAConsoleCommandXboardIsTheProtocol) {
   EXPECT_EQ(run.exitCode, 0);
 }
 
-TEST(EngineSession, ConsoleCommandsNotYetAvailableSaySo) {
+TEST(EngineSession, ConsoleCommandsBeforeAProtocol) {
+  // "chk" evaluates only when its word begins with "e"; the start position is level.
   test::EngineRun run = runEngine("chk eval\nchk\negtb\nsi\n");
-  EXPECT_EQ(run.output, banner() + "Evaluation is not available yet\n" + "Tablebase probing is not available yet\n" +
+  EXPECT_EQ(run.output, banner() + "Eval: 0\n" + "Tablebase probing is not available yet\n" +
                             "The speed benchmark is not available yet\n");
   EXPECT_EQ(run.exitCode, 0);
 }

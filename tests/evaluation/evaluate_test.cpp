@@ -1,0 +1,136 @@
+// The main evaluation: exact scores of small positions, the root side's
+// effect, the lazy exit's bounds, the can't-win flags and the fifty-move
+// damping.
+#include "evaluation_fixture.h"
+
+namespace {
+
+using test::fullEvaluation;
+using test::setUpEvaluation;
+
+TEST(Evaluate, StartPositionByRootSide) {
+  setUpEvaluation();
+  EXPECT_EQ(fullEvaluation(), 0);
+  setUpEvaluation("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -");
+  EXPECT_EQ(fullEvaluation(), 0);
+
+  // The engine's own uncastled king costs 45, the opponent's 30.
+  setUpEvaluation();
+  rootSide = WHITE;
+  EXPECT_EQ(fullEvaluation(), -15);
+  setUpEvaluation("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -");
+  rootSide = WHITE;
+  EXPECT_EQ(fullEvaluation(), 15);
+  setUpEvaluation();
+  rootSide = BLACK;
+  EXPECT_EQ(fullEvaluation(), 15);
+}
+
+TEST(Evaluate, TwoKnightsCannotWin) {
+  // 600 + 256 / 2 for the extra minor pieces, then the pieces: knights -10
+  // and -7 on their corner squares, kings -20 (a1) against -30 (d4), knight
+  // mobility 12 at half weight.  667, of which White gets a quarter.
+  setUpEvaluation("N7/8/8/8/3k4/8/8/K6N w - -");
+  EXPECT_EQ(cannotWinFlags(), WHITE_CANNOT_WIN);
+  EXPECT_EQ(fullEvaluation(), 166);
+  setUpEvaluation("N7/8/8/8/3k4/8/8/K6N b - -");
+  EXPECT_EQ(fullEvaluation(), -166);
+  // The lazy exit sees the quarter too: 728 / 4.
+  setUpEvaluation("N7/8/8/8/3k4/8/8/K6N w - -");
+  EXPECT_EQ(evaluate(-10000, -18), 182);
+}
+
+TEST(Evaluate, CannotWinFlags) {
+  struct Case {
+    const char *fen;
+    int flags;
+  } cases[] = {
+      {"4k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN},    // two knights
+      {"1nn1k3/8/8/8/8/8/8/4K3 w - -", BLACK_CANNOT_WIN},    // two knights for Black
+      {"4k3/8/8/8/2b5/8/8/R3K3 w - -", WHITE_CANNOT_WIN},    // the exchange without pawns
+      {"4k3/8/8/8/2b5/8/P7/R3K3 w - -", 0},                  // ... with a pawn
+      {"r3k3/8/8/8/2B5/8/8/4K3 w - -", BLACK_CANNOT_WIN},    // the exchange for Black
+      {"4k3/8/3n4/8/8/8/8/2B1KB2 w - -", 0},                 // two bishops beat a knight
+      {"4k3/8/3b4/8/8/8/8/2B1KB2 w - -", WHITE_CANNOT_WIN},  // but not a bishop
+      {"2b1kb2/8/8/8/8/3N4/8/4K3 w - -", 0},                 // Black's two bishops against a knight
+      {"4k3/8/8/8/8/8/8/4KB2 w - -", WHITE_CANNOT_WIN},      // a lone minor piece
+      {"4k3/8/8/3p4/8/8/8/4KN2 w - -", WHITE_CANNOT_WIN},    // even against pawns
+      {"4k3/8/8/8/8/8/P7/4KN2 w - -", 0},                    // with a pawn it may win
+      {"4k3/pppppppp/8/8/8/8/8/R3K3 w - -", 0},              // a rook up
+      {"rnbqkbnr/pppppppp/8/8/8/8/8/1NN1K3 w - -", 0},       // middlegame: never
+      // A rook's pawn with the bishop that cannot cover the queening corner.
+      {"7k/8/8/8/8/7P/8/4KB2 w - -", WHITE_CANNOT_WIN},
+      {"7k/8/8/8/8/7P/8/4K1B1 w - -", 0},
+      {"4kb2/8/7p/8/8/8/8/7K b - -", BLACK_CANNOT_WIN},
+      {"4k1b1/8/7p/8/8/8/8/7K b - -", 0},
+      // Knights against knights: the first rule that fits (White's) decides,
+      // so only White is marked.
+      {"1nn1k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN},
+  };
+  for (const Case &c : cases) {
+    setUpEvaluation(c.fen);
+    EXPECT_EQ(cannotWinFlags(), c.flags) << c.fen;
+  }
+}
+
+TEST(Evaluate, LazyExitBoundsInTheMiddlegame) {
+  // Black without a queen: 950 and two majors' imbalance at phase 54 (251).
+  const char *white = "rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+  setUpEvaluation(white);
+  int full = fullEvaluation();
+  ASSERT_NE(full, 1201);
+  EXPECT_EQ(evaluate(-10000, 901), 1201);  // 1201 - 300 reaches beta
+  EXPECT_EQ(evaluate(-10000, 902), full);
+  EXPECT_EQ(evaluate(1501, 10000), 1201);  // 1201 + 300 does not rise above alpha
+  EXPECT_EQ(evaluate(1500, 10000), full);
+
+  setUpEvaluation("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -");
+  full = fullEvaluation();
+  EXPECT_EQ(evaluate(-10000, -1501), -1201);
+  EXPECT_EQ(evaluate(-10000, -1500), full);
+  EXPECT_EQ(evaluate(-901, 10000), -1201);
+  EXPECT_EQ(evaluate(-902, 10000), full);
+}
+
+TEST(Evaluate, LazyExitBoundsInTheEndgame) {
+  // A rook against a bare king: 500 plus half of 128.
+  setUpEvaluation("4k3/8/8/8/8/8/8/R3K3 w - -");
+  int full = fullEvaluation();
+  ASSERT_NE(full, 564);
+  EXPECT_EQ(evaluate(-10000, 364), 564);
+  EXPECT_EQ(evaluate(-10000, 365), full);
+  EXPECT_EQ(evaluate(764, 10000), 564);
+  EXPECT_EQ(evaluate(763, 10000), full);
+}
+
+TEST(Evaluate, FiftyMoveDamping) {
+  // A rook ending has phase 5: damped once more than 84 half-moves passed.
+  setUpEvaluation("4k3/8/8/8/8/8/8/R3K3 w - -");
+  int undamped = fullEvaluation();
+  ASSERT_GT(undamped, 16);
+  pos.fiftyCount = 84;
+  EXPECT_EQ(fullEvaluation(), undamped);
+  pos.fiftyCount = 90;
+  EXPECT_EQ(fullEvaluation(), 10 * undamped / 16);
+  pos.fiftyCount = 99;
+  EXPECT_EQ(fullEvaluation(), undamped / 16);
+  // An unclaimed draw past 100 half-moves scores 0; the sign never turns.
+  pos.fiftyCount = 100;
+  EXPECT_EQ(fullEvaluation(), 0);
+  pos.fiftyCount = 130;
+  EXPECT_EQ(fullEvaluation(), 0);
+
+  setUpEvaluation("4k3/8/8/8/8/8/8/R3K3 b - -");
+  int forBlack = fullEvaluation();
+  pos.fiftyCount = 99;
+  EXPECT_EQ(fullEvaluation(), forBlack / 16);
+
+  // With more pieces (phase 25 and more) nothing is damped.
+  setUpEvaluation("r3k3/8/8/8/8/8/8/RNBQK3 w - -");
+  ASSERT_GT(materialPhase(), 24);
+  int middlegame = fullEvaluation();
+  pos.fiftyCount = 99;
+  EXPECT_EQ(fullEvaluation(), middlegame);
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// The pawn structure and its cache: exact structure scores, the weak and
+// passed files, and the cache's behaviour (warm equals cold, one entry per
+// parameter set, the cleared-entry mark).
+#include "evaluation_fixture.h"
+
+namespace {
+
+using test::fullEvaluation;
+using test::setUpEvaluation;
+
+const PawnHashEntry &structureOf(const char *fen, const EvalParams &params) {
+  setUpEvaluation(fen);
+  return pawnStructureEntry(params);
+}
+
+TEST(PawnStructure, BackwardPawnMarksItsFileWeak) {
+  // a2 with its only neighbour on b3, in front: backward (-8) and file a weak.
+  // b3 is defended by a2 and scores its square (2).  Two free pawns on the
+  // queen side against none: a majority worth 3 units.
+  const PawnHashEntry &e = structureOf("4k3/8/8/8/8/1P6/P7/4K3 w - -", middlegameParams);
+  EXPECT_EQ(e.weakFiles[WHITE], 1 << 7);
+  EXPECT_EQ(e.weakFiles[BLACK], 0);
+  EXPECT_EQ(e.passedFiles[WHITE], 3 << 6);
+  EXPECT_EQ(e.pawnScore, -8 + 2 + 3 * 6);
+  EXPECT_EQ(structureOf("4k3/8/8/8/8/1P6/P7/4K3 w - -", endgameParams).pawnScore, -8 + 2 + 3 * 12);
+}
+
+TEST(PawnStructure, IsolatedDoubledAndDuo) {
+  // e2 (-20) isolated and doubled behind e3 (0), isolated; one free pawn on
+  // the king side.
+  EXPECT_EQ(structureOf("4k3/8/8/8/8/4P3/4P3/4K3 w - -", middlegameParams).pawnScore, -20 - 16 - 10 - 16 + 6);
+  // e4 and d4 (8 each): only e4, with its neighbour on the a-file side, is a
+  // duo; one free pawn on each wing.
+  EXPECT_EQ(structureOf("4k3/8/8/8/3PP3/8/8/4K3 w - -", middlegameParams).pawnScore, 8 + 4 + 8 + 6 + 6);
+  EXPECT_EQ(structureOf("4k3/8/8/3pp3/8/8/8/4K3 w - -", middlegameParams).pawnScore, -(8 + 4 + 8 + 6 + 6));
+}
+
+TEST(PawnStructure, UnsupportablePawn) {
+  // e4 (8) ahead of d2: d2 could come up to d3, but c4 would take it and no
+  // pawn retakes, so e4 cannot be supported (-15).  d2 is backward (-16 - 8)
+  // and its file weak; c4 (9) is isolated (-16).  King-side majority 1 unit.
+  const PawnHashEntry &e = structureOf("4k3/8/8/8/2p1P3/8/3P4/4K3 w - -", middlegameParams);
+  EXPECT_EQ(e.pawnScore, (8 - 15) + (-16 - 8) - (9 - 16) + 6);
+  EXPECT_EQ(e.weakFiles[WHITE], 1 << 4);
+  EXPECT_EQ(e.passedFiles[WHITE], 1 << 3);
+  EXPECT_EQ(e.passedFiles[BLACK], 0);
+  // Without c4, d2-d3 supports it.
+  EXPECT_EQ(structureOf("4k3/8/8/8/4P3/8/3P4/4K3 w - -", middlegameParams).pawnScore, 8 + (-16 - 8) + 6 + 6);
+}
+
+TEST(PawnStructure, UnsupportableAfterADoubleStep) {
+  // e5 (12) can be supported by d2-d4 in one move, which no black pawn can
+  // take en passant; c5 would then take on d4 unanswered, so e5 is
+  // unsupportable (-15).  d2 backward (-24), c5 (6) isolated (-16).
+  EXPECT_EQ(structureOf("4k3/8/8/2p1P3/8/8/3P4/4K3 w - -", middlegameParams).pawnScore, (12 - 15) - 24 - (6 - 16) + 6);
+  EXPECT_EQ(structureOf("4k3/8/8/4P3/8/8/3P4/4K3 w - -", middlegameParams).pawnScore, 12 - 24 + 6 + 6);
+  // Black's mirror image.
+  EXPECT_EQ(structureOf("4k3/3p4/8/8/2P1p3/8/8/4K3 w - -", middlegameParams).pawnScore,
+            -((12 - 15) - 24 - (6 - 16) + 6));
+}
+
+TEST(PawnCache, ParameterSetsNeverShareAnEntry) {
+  // The same pawns under the middlegame set (queens on) and the endgame set.
+  const char *middlegame = "r2qk3/pp4pp/8/8/8/8/P4PPP/R2QK3 w - -";
+  const char *endgame = "4k3/pp4pp/8/8/8/8/P4PPP/4K3 w - -";
+  setUpEvaluation(endgame);
+  int endgameCold = fullEvaluation();
+  PawnKey pawnKey = pos.pawnKey;
+
+  setUpEvaluation(middlegame);
+  ASSERT_EQ(pos.pawnKey, pawnKey);
+  fullEvaluation();
+  PawnHashEntry &middle = pawnHashSlot(pawnHashKey(middlegameParams));
+  uint32_t middleKey = middle.key;
+  int16_t middleScore = middle.pawnScore;
+  EXPECT_EQ(middleKey, pawnHashKey(middlegameParams));
+
+  ASSERT_EQ(setupFromFen(endgame), FEN_OK);  // the cache stays warm
+  EXPECT_EQ(fullEvaluation(), endgameCold);
+  PawnHashEntry &end = pawnHashSlot(pawnHashKey(endgameParams));
+  EXPECT_NE(&end, &middle);
+  EXPECT_EQ(end.key, pawnHashKey(endgameParams));
+  EXPECT_EQ(middle.key, middleKey);
+  EXPECT_EQ(middle.pawnScore, middleScore);
+  EXPECT_NE(end.pawnScore, middleScore);  // isolated a2: 16 against 20
+}
+
+TEST(PawnCache, AKeyEqualToTheClearedMarkIsStillCached) {
+  const char *fen = "r2qk2r/ppp2ppp/8/3p4/8/2P5/PP3PPP/R2QK2R w KQkq -";
+  setUpEvaluation(fen);
+  int expected = fullEvaluation();
+
+  // Give the same structure the one key a cleared entry carries.
+  setUpEvaluation(fen);
+  pos.pawnKey = PAWN_KEY_CLEARED ^ middlegameParams.pawnHashSalt;
+  ASSERT_EQ(pawnHashKey(middlegameParams), PAWN_KEY_CLEARED);
+  EXPECT_EQ(fullEvaluation(), expected);
+  PawnHashEntry &entry = pawnHashSlot(PAWN_KEY_CLEARED);
+  EXPECT_EQ(entry.key, PAWN_KEY_CLEARED - 1);
+  EXPECT_EQ(fullEvaluation(), expected);
+}
+
+// Random games from the start position (fixed seed): every position is
+// evaluated with the cache warm from the positions before it, then again
+// after the cache was cleared.
+TEST(PawnCache, WarmEntriesScoreAsFreshOnes) {
+  setUpEvaluation();
+  std::mt19937 random(20240611);
+  int compared = 0;
+  for (int game = 0; game < 12; game++) {
+    setUpEvaluation();
+    for (int ply = 0; ply < 160; ply++) {
+      std::vector<Move> moves = test::legalMoves();
+      if (moves.empty()) break;
+      ASSERT_TRUE(test::playGameMove(moves[random() % moves.size()]));
+      for (int side = 0; side < 2; side++) {
+        rootSide = side;
+        int warm = fullEvaluation();
+        PawnHashEntry saved = test::currentPawnEntry();
+        clearHashTables();
+        ASSERT_EQ(fullEvaluation(), warm) << test::positionFen(false);
+        // The fresh entry holds the same structure data.
+        PawnHashEntry &fresh = test::currentPawnEntry();
+        ASSERT_EQ(fresh.pawnScore, saved.pawnScore);
+        ASSERT_EQ(fresh.passedFiles[WHITE], saved.passedFiles[WHITE]);
+        ASSERT_EQ(fresh.passedFiles[BLACK], saved.passedFiles[BLACK]);
+        ASSERT_EQ(fresh.weakFiles[WHITE], saved.weakFiles[WHITE]);
+        ASSERT_EQ(fresh.weakFiles[BLACK], saved.weakFiles[BLACK]);
+        compared++;
+      }
+      // Clear only now and then, so entries from earlier positions stay.
+      if (ply % 40 == 39) clearHashTables();
+    }
+  }
+  EXPECT_GT(compared, 2000);
+}
+
+}  // namespace
