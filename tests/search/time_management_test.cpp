@@ -238,23 +238,39 @@ void ponderHitHook() {
   if (shell.pondering && tree.nodeCount >= hitAtNode) shell.searchAbort = ABORT_PONDER_HIT;
 }
 
-TEST_F(TimeTest, APonderHitContinuesOnTheEnginesClock) {
-  test::SearchTest::setPosition("r1b2rk1/pp3ppp/2n1pn2/q1bp4/2P2B2/P1N1PN2/1PQ2PPP/R3KB1R w KQ -");
-  shell.pondering = 1;
-  suddenDeath(60000, 50000);
-  timeControl.maxMoveTime = 60000;
-  searchHooks.fixedPollMask = 255;
-  searchHooks.onPoll = ponderHitHook;
-  hitAtNode = 3000;
-  fakeStep = 20;
-  timeControl.searchStartTime = elapsedMs();
-  const int64_t ponderStart = timeControl.searchStartTime;
-  think();
+class PonderHitTest : public TimeTest {
+ protected:
+  // Ponders on the initial position (a quiet score near 0) until the hit.
+  void ponderUntilHit(int previousScore) {
+    test::SearchTest::setPosition(test::startFen);
+    searchResult.lastSearchScore = previousScore;
+    shell.pondering = 1;
+    suddenDeath(60000, 50000);
+    timeControl.maxMoveTime = 60000;
+    searchHooks.fixedPollMask = 255;
+    searchHooks.onPoll = ponderHitHook;
+    hitAtNode = 3000;
+    fakeStep = 20;
+    timeControl.searchStartTime = ponderStart = elapsedMs();
+    think();
+  }
+  int64_t ponderStart = 0;
+};
+
+TEST_F(PonderHitTest, ContinuesOnTheEnginesClock) {
+  ponderUntilHit(0);
   EXPECT_EQ(shell.pondering, 0);
   EXPECT_GT(timeControl.searchStartTime, ponderStart);  // the clock started again at the hit
   EXPECT_EQ(timing.targetMoveTime, 1492);               // time allocated at the hit
   EXPECT_GT(timing.ponderTimeUsed, 0);                  // the pondering time is credited
   EXPECT_EQ(shell.searchAbort, ABORT_MOVE_NOW);         // the search ended on time
+  EXPECT_GE(searchResult.pvLength, 1);
+}
+
+TEST_F(PonderHitTest, PonderTimeIsNotCreditedWhenTheScoreHasDropped) {
+  ponderUntilHit(150);  // the search now sees far less than the last move's 150
+  EXPECT_EQ(shell.pondering, 0);
+  EXPECT_EQ(timing.ponderTimeUsed, 0);
   EXPECT_GE(searchResult.pvLength, 1);
 }
 
