@@ -21,13 +21,13 @@
 #include "position/move_text.h"
 #include "position/position.h"
 #include "search/hash_tables.h"
+#include "search/search.h"
 #include "shell/clock.h"
 #include "shell/engine_state.h"
 #include "shell/game_end.h"
 #include "shell/game_record.h"
 #include "shell/input.h"
 #include "shell/new_game.h"
-#include "shell/pending_search_stub.h"
 
 static bool underUci() { return (shell.engineFlags & FLAG_UCI) != 0; }
 
