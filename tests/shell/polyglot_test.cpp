@@ -140,11 +140,12 @@ TEST(PolyglotAdapter, AShortGameGetsLegalMoves) {
   ASSERT_NE(test::findMove("e2e4"), 0u);
   makeMove(test::findMove("e2e4"));
   pos.searchPly = 0;
-  polyglot.send("new\nlevel 40 0:10 0\ne2e4\n");
+  // Five seconds left on each clock, as an interface reports before a move.
+  polyglot.send("new\nlevel 40 1 0\ntime 500\notim 500\ne2e4\n");
   std::string reply = polyglot.waitForLine("move ", 1);
   ASSERT_TRUE(playReply(reply)) << reply << "\n" << polyglot.output();
 
-  polyglot.send(playSomething() + "\n");
+  polyglot.send("time 480\notim 480\n" + playSomething() + "\n");
   reply = polyglot.waitForLine("move ", 2);
   ASSERT_TRUE(playReply(reply)) << reply << "\n" << polyglot.output();
 
@@ -152,7 +153,7 @@ TEST(PolyglotAdapter, AShortGameGetsLegalMoves) {
   // side to move.
   std::string first = playSomething();
   std::string second = playSomething();
-  polyglot.send("force\n" + first + "\n" + second + "\ngo\n");
+  polyglot.send("force\n" + first + "\n" + second + "\ntime 460\notim 460\ngo\n");
   reply = polyglot.waitForLine("move ", 3);
   ASSERT_TRUE(playReply(reply)) << reply << "\n" << polyglot.output();
 
