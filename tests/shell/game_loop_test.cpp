@@ -9,6 +9,7 @@
 
 #include "position/move_text.h"
 #include "position/position.h"
+#include "search/search_state.h"
 #include "shell/game_record.h"
 #include "test_support.h"
 #include "uci_fixture.h"
@@ -25,7 +26,9 @@ class GameLoop : public test::UciTest {
     carryOutCommand();
     return testing::internal::GetCapturedStdout();
   }
+  // The think step, with no command pending as at the top of the loop.
   static std::string think() {
+    shell.pendingCommand = COMMAND_NONE;
     testing::internal::CaptureStdout();
     thinkStep();
     return testing::internal::GetCapturedStdout();
@@ -343,6 +346,68 @@ TEST_F(GameLoop, XboardMovesAreSentInAlgebraicNotation) {
   EXPECT_EQ(moves[0].find("bestmove"), std::string::npos);
   EXPECT_STREQ(gameRecord.moveTextList[0], moves[0].c_str() + 5);
   EXPECT_EQ(pos.gamePly, 1);
+}
+
+// xboard: three bad scores in a row, 40 moves per control.  The engine
+// resigns when the opponent has time to win, and plays on otherwise.
+TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
+  for (int32_t opponentClock : {60000, 10000}) {
+    command("position fen k7/8/8/8/8/8/qq6/7K w - -");
+    TimeControl &tc = timeControl;
+    tc.movesToGo = 40;
+    tc.baseTime = tc.maxMoveTime = 0;
+    tc.maxSearchDepth = 3;
+    tc.clockTime[WHITE] = 60000;
+    tc.clockTime[BLACK] = opponentClock;
+    std::string moves;
+    for (int turn = 1; turn <= 3; turn++) {
+      shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD | FLAG_RESIGN;
+      shell.engineSide = WHITE;
+      std::string out = think();
+      EXPECT_LT(searchResult.lastSearchScore, -800);
+      bool resigned = !linesStartingWith(out, "resign").empty();
+      EXPECT_EQ(resigned, turn == 3 && opponentClock == 60000) << turn << out;
+      EXPECT_EQ(linesStartingWith(out, "move ").size(), resigned ? 0u : 1u) << out;
+      EXPECT_EQ(shell.gameOver, resigned ? 1 : 0);
+      // Black's king walks along the back rank, so no position repeats and
+      // the engine cannot hope for a draw by repetition.
+      static const char *const walk[] = {" a8b8", " b8c8", " c8d8"};
+      moves += std::string(" ") + moveToUciCoordinates(pos.plyRecords[pos.gamePly - 1].move) + walk[turn - 1];
+      shell.engineFlags = (shell.engineFlags & ~FLAG_XBOARD) | FLAG_UCI;
+      command("position fen k7/8/8/8/8/8/qq6/7K w - - moves" + moves);
+      ASSERT_EQ(pos.gamePly, 2 * turn) << moves;
+    }
+  }
+}
+
+// xboard with pondering: the expected reply goes on the board and the
+// search goes on; a command that stops it takes the reply back.
+int ponderInput = -1;
+void quitWhilePondering() {
+  if (shell.pondering && ponderInput >= 0) {
+    EXPECT_EQ(write(ponderInput, "quit\n", 5), 5);
+    ponderInput = -1;
+  }
+}
+
+TEST_F(GameLoop, XboardPondersOnTheExpectedReply) {
+  command("position startpos moves e2e4 e7e5");
+  shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD | FLAG_PONDER;
+  timeControl.baseTime = timeControl.maxMoveTime = 0;
+  timeControl.maxSearchDepth = 4;
+  shell.engineSide = WHITE;
+  // "quit" arrives while the engine ponders.
+  ponderInput = inputWriteEnd();
+  searchHooks.onPoll = quitWhilePondering;
+  std::string out = think();
+  searchHooks.onPoll = nullptr;
+  EXPECT_EQ(linesStartingWith(out, "move ").size(), 1u) << out;
+  EXPECT_EQ(shell.pendingCommand, COMMAND_QUIT);
+  EXPECT_EQ(shell.pondering, 0);
+  EXPECT_EQ(pos.gamePly, 3);  // the reply is taken back
+  EXPECT_EQ(gameRecord.gameLength, 2);
+  EXPECT_NE(shell.ponderMove, 0u);
+  EXPECT_EQ(pos.hashKey, computeHashKey());
 }
 
 TEST_F(GameLoop, ASecondAnalyzeKeepsTheLimitsOfTheFirst) {

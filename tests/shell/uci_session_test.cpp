@@ -113,7 +113,7 @@ TEST_F(UciSession, HandshakeAndReadiness) {
 TEST_F(UciSession, FixedDepthMoveTimeAndClocks) {
   expectLegalAnswer("", "e2e4", "go depth 7");
   expectLegalAnswer("", "e2e4 e7e5", "go movetime 300");
-  expectLegalAnswer("", "e2e4 e7e5 g1f3", "go wtime 60000 btime 60000 movestogo 40");
+  expectLegalAnswer("", "e2e4 e7e5 g1f3", "go wtime 6000 btime 6000 movestogo 40");
   expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6", "go wtime 3000 btime 3000 winc 100 binc 100");
   expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6 f1b5", "go movetime 5");  // rounds to 0 cs: still limited
 }
@@ -180,8 +180,8 @@ TEST_F(UciSession, PonderMissThenTheRealMove) {
   send("stop\n");
   ASSERT_TRUE(waitForLines("bestmove", 1));
   // The opponent played something else: the engine answers that position.
-  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6", "go wtime 60000 btime 60000");
-  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6 f1c4 f8c5", "go ponder wtime 60000 btime 60000\nponderhit");
+  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6", "go wtime 5000 btime 5000");
+  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6 f1c4 f8c5", "go ponder wtime 5000 btime 5000\nponderhit");
 }
 
 TEST_F(UciSession, NewGameAfterAGame) {
