@@ -40,24 +40,6 @@ static bool chooseBookMove(int book, Move &move) {
   return false;
 }
 
-// The legal move of the position that a move word names (a root move of
-// the search, or a move of its principal variation, which may have come
-// from the transposition table), or 0.  The position is left unchanged.
-static Move legalMove(Move word) {
-  if (!word) return 0;
-  pos.searchPly = 0;
-  generateMoves();
-  for (int i = moveListStart[0]; i < moveListStart[1]; i++) {
-    Move move = moveStack[i].move;
-    if ((move & MOVE_IDENTITY_MASK) != (word & MOVE_IDENTITY_MASK)) continue;
-    if (!makeMove(move)) return 0;
-    unmakeMove();
-    pos.searchPly = 0;
-    return move;
-  }
-  return 0;
-}
-
 static Move firstLegalMove() {
   pos.searchPly = 0;
   generateMoves();
@@ -149,7 +131,7 @@ static void announceMove(Move move, const char *uciText) {
     // The expected reply, when it is a legal move after ours.
     char ponder[8] = "";
     if (move && (shell.engineFlags & FLAG_PONDER) && searchResult.pvLength > 2) {
-      Move reply = legalMove(searchResult.pvLine[1]);
+      Move reply = legalMoveFor(searchResult.pvLine[1]);
       if (reply) std::snprintf(ponder, sizeof ponder, "%s", moveToUciCoordinates(reply));
     }
     printBestMove(uciText, ponder[0] ? ponder : nullptr);
@@ -163,11 +145,11 @@ static void announceMove(Move move, const char *uciText) {
 // board is taken back (the interface sends the real one next).
 static void endPonderSearch() {
   shell.pondering = 0;
+  Move best = searchResult.pvLength > 0 ? legalMoveFor(searchResult.pvLine[0]) : 0;
+  char text[8];
+  std::snprintf(text, sizeof text, "%s", best ? moveToUciCoordinates(best) : "0000");
   takeBackGameMove();
-  if (underUci()) {
-    bool any = searchResult.pvLength > 0 && searchResult.pvLine[0];
-    printBestMove(any ? moveToUciCoordinates(searchResult.pvLine[0]) : "0000", nullptr);
-  }
+  if (underUci()) printBestMove(text, nullptr);
 }
 
 void thinkStep() {
@@ -181,7 +163,7 @@ void thinkStep() {
   Move bookMove = 0;
   if (gameRecord.bookMovesLeft && !shell.pondering && !shell.analyzeMode) {
     if (!chooseBookMove(0, bookMove)) chooseBookMove(1, bookMove);
-    bookMove = legalMove(bookMove);
+    bookMove = legalMoveFor(bookMove);
     if (bookMove && makeMove(bookMove)) {
       if (repetitionCount()) bookMove = 0;
       unmakeMove();
@@ -216,7 +198,8 @@ void thinkStep() {
       if (shell.searchAbort == ABORT_STOP) {
         // Stopped by a command: the answer is the best move so far, which
         // is not played.
-        if (underUci()) printBestMove(word ? moveToUciCoordinates(word) : "0000", nullptr);
+        Move legal = legalMoveFor(word);
+        if (underUci()) printBestMove(legal ? moveToUciCoordinates(legal) : "0000", nullptr);
         shell.engineSide = NO_COLOUR;
         return;
       }
@@ -231,9 +214,12 @@ void thinkStep() {
       if (underUci()) announceMove(0, "0000");
     } else {
       // Step 6. Play the move into the record.
-      Move move = legalMove(word);
+      // The move as the position has it: a move of the principal variation
+      // may lack the flags (a promotion its letter) when it came from the
+      // transposition table.
+      Move move = legalMoveFor(word);
       char uciText[8];
-      std::snprintf(uciText, sizeof uciText, "%s", moveToUciCoordinates(word));
+      std::snprintf(uciText, sizeof uciText, "%s", move ? moveToUciCoordinates(move) : "0000");
       if (!move || !playGameMove(move)) {
         std::printf("ERROR (unexpected illegal move error): think\n");
         std::fflush(stdout);
@@ -254,7 +240,7 @@ void thinkStep() {
     const bool mayPonder = !underUci() && (shell.engineFlags & FLAG_PONDER) && !shell.gameOver &&
                            shell.pendingCommand == COMMAND_NONE && searchResult.pvLength > 2;
     if (mayPonder) {
-      Move reply = legalMove(searchResult.pvLine[1]);
+      Move reply = legalMoveFor(searchResult.pvLine[1]);
       if (reply && pos.gamePly < MAX_GAME_LENGTH && playGameMove(reply)) {
         shell.ponderMove = reply;
         shell.pondering = 1;

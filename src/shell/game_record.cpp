@@ -43,6 +43,21 @@ Move generatedMoveFromText(const char *text) {
   return move;
 }
 
+Move legalMoveFor(Move word) {
+  if (!word) return 0;
+  pos.searchPly = 0;
+  generateMoves();
+  for (int i = moveListStart[0]; i < moveListStart[1]; i++) {
+    Move move = moveStack[i].move;
+    if ((move & MOVE_IDENTITY_MASK) != (word & MOVE_IDENTITY_MASK)) continue;
+    if (!makeMove(move)) return 0;
+    unmakeMove();
+    pos.searchPly = 0;
+    return move;
+  }
+  return 0;
+}
+
 int playGameMove(Move move) {
   if (pos.gamePly >= MAX_GAME_PLIES - 1) return 0;
   char *text = gameRecord.moveTextList[pos.gamePly];

@@ -12,6 +12,11 @@ Move findGeneratedMove(int from, int to, int promotionType);
 // The generated move that a coordinate or castling text names, or 0.
 Move generatedMoveFromText(const char *text);
 
+// The legal move of the position that a move word names (a root move of the
+// search, or a move of its principal variation, which may have come from the
+// transposition table without its flags), completed; 0 when there is none.
+Move legalMoveFor(Move word);
+
 // Plays a move of the game: stores its algebraic text at
 // moveTextList[gamePly], makes it and appends "+" when it gives check.
 // Returns 0 (position unchanged) when the move is illegal.  The game record's

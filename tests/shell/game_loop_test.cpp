@@ -251,6 +251,28 @@ TEST_F(GameLoop, TheThinkStepAnswersAGoWithOneLegalMoveAndPlaysIt) {
   EXPECT_EQ(shell.searching, 0);
 }
 
+// A move of the principal variation may come from the transposition table
+// with only its squares, promotion piece and castling bits: the answer
+// must still name the promotion.
+TEST_F(GameLoop, MovesFromTheSearchAreCompletedFromTheLegalMoves) {
+  test::setUp("4k3/P7/8/8/8/8/8/R3K2R w KQ -");
+  const int a7 = test::square("a7"), a8 = test::square("a8");
+  Move queen = legalMoveFor(makeMoveWord(a7, a8, Move(QUEEN) << 16));
+  EXPECT_STREQ(moveToUciCoordinates(queen), "a7a8q");
+  EXPECT_STREQ(moveToUciCoordinates(legalMoveFor(makeMoveWord(a7, a8, Move(KNIGHT) << 16))), "a7a8n");
+  EXPECT_EQ(legalMoveFor(makeMoveWord(a7, a8)), 0u);  // a promotion needs its piece
+  EXPECT_STREQ(
+      moveToUciCoordinates(legalMoveFor(makeMoveWord(test::square("e1"), test::square("g1"), MOVE_KING_CASTLE))),
+      "e1g1");
+  // A rook on e2 gives check: castling and the other rook moves are not legal.
+  test::setUp("4k3/8/8/8/8/8/4r3/R3K2R w KQ -");
+  EXPECT_EQ(legalMoveFor(makeMoveWord(test::square("e1"), test::square("g1"), MOVE_KING_CASTLE)), 0u);
+  EXPECT_EQ(legalMoveFor(makeMoveWord(test::square("h1"), test::square("h5"))), 0u);
+  EXPECT_NE(legalMoveFor(makeMoveWord(test::square("e1"), test::square("e2"))), 0u);  // takes the rook
+  EXPECT_EQ(legalMoveFor(0), 0u);
+  EXPECT_EQ(pos.gamePly, 0);
+}
+
 TEST_F(GameLoop, WithoutALegalMoveTheAnswerIsTheNullMove) {
   command("position fen 7k/5Q2/6K1/8/8/8/8/8 b - -");
   command("go depth 3");
