@@ -58,6 +58,7 @@ void resetGameState() {
   shell.pendingTo = shell.pendingFrom = -1;
   shell.pondering = 0;
   gameRecord.bookMovesLeft = 3;
+  gameRecord.listCutShort = 0;
 }
 
 namespace {

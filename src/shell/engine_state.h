@@ -96,6 +96,7 @@ struct GameRecord {
   int32_t bookMovesLeft;
   int32_t bookExitPly;
   int32_t scoreHistory[5];  // scores of the engine's first moves after the book
+  int32_t listCutShort;     // the last move list did not fit in the record: the board is not its position
 };
 extern GameRecord gameRecord;
 

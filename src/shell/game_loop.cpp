@@ -69,16 +69,18 @@ void applyDeferredHashSize() {
 }
 
 // A "go" after the game record is full: the engine neither searches nor
-// plays any more, but the interface gets its answer (a legal move of the
-// position), after "stop" or "ponderhit" when it asked for an endless or a
-// ponder search.
+// plays any more, but the interface gets its answer, after "stop" or
+// "ponderhit" when it asked for an endless or a ponder search.  The answer
+// is a legal move of the position, or "0000" when the position sent did not
+// fit in the record (a move for the board would be a move of another
+// position).
 static void answerBeyondGameLength() {
   shell.searching = 1;
   shell.searchAbort = ABORT_NONE;
   while ((shell.pondering || shell.analyzeMode) && shell.searchAbort == ABORT_NONE) readAndDispatch(1);
   shell.searching = 0;
   shell.pondering = 0;
-  Move move = firstLegalMove();
+  Move move = gameRecord.listCutShort ? 0 : firstLegalMove();
   printBestMove(move ? moveToUciCoordinates(move) : "0000", nullptr);
   shell.engineSide = NO_COLOUR;
 }
@@ -153,7 +155,7 @@ static void endPonderSearch() {
 }
 
 void thinkStep() {
-  if (underUci() && pos.gamePly > MAX_GAME_LENGTH) {
+  if (underUci() && (pos.gamePly > MAX_GAME_LENGTH || gameRecord.listCutShort)) {
     answerBeyondGameLength();
     return;
   }

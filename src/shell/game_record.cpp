@@ -128,13 +128,27 @@ void setPositionFromCommand() {
   }
   // Each listed word is played while it names a legal move; the first that
   // does not ends the list.  The record keeps room for a search after the
-  // last move.
+  // last move: a longer game is not set up at all.
+  const bool wasCutShort = gameRecord.listCutShort;
+  gameRecord.listCutShort = 0;
   for (int j = pos.gamePly; replay && j < MAX_GAME_PLIES && gameRecord.moveTextList[j][0]; j++) {
-    if (pos.gamePly >= MAX_GAME_LENGTH) break;
+    if (pos.gamePly >= MAX_GAME_LENGTH) {
+      gameRecord.listCutShort = 1;
+      std::printf("ERROR (maximum number of moves reached): main\n");
+      std::fflush(stdout);
+      break;
+    }
     Move move = generatedMoveFromText(gameRecord.moveTextList[j]);
     if (!move || !playGameMove(move)) break;
   }
   gameRecord.gameLength = pos.gamePly - 1;
-  checkGameEnd();
+  // A game too long for the record is stopped; the board is not its
+  // position, so nothing is claimed about it.
+  if (gameRecord.listCutShort) {
+    shell.gameOver = 1;
+  } else {
+    if (wasCutShort) shell.gameOver = 0;  // stopped only for not fitting
+    checkGameEnd();
+  }
   shell.engineSide = NO_COLOUR;
 }

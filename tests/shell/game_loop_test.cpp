@@ -128,10 +128,20 @@ TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {
 }
 
 TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
-  command("position startpos moves" + knightShuffle(900));
+  EXPECT_EQ(command("position startpos moves" + knightShuffle(900)), "ERROR (maximum number of moves reached): main\n");
   EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
   EXPECT_EQ(gameRecord.gameLength, MAX_GAME_LENGTH - 1);
-  EXPECT_EQ(shell.gameOver, 1);  // and the position is a repetition
+  EXPECT_EQ(gameRecord.listCutShort, 1);
+  EXPECT_EQ(shell.gameOver, 1);
+  // A list that just fits is the game on the board.
+  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH)),
+            "1/2-1/2 {Draw by fifty move rule}\n");
+  EXPECT_EQ(gameRecord.listCutShort, 0);
+  EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
+  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH + 1)),
+            "ERROR (maximum number of moves reached): main\n");
+  EXPECT_EQ(gameRecord.listCutShort, 1);
+  EXPECT_STREQ(gameRecord.moveTextList[0], "g1f3");  // the same game: not replayed
 
   // A typed move is refused there.
   shell.pendingFrom = test::square("g8");

@@ -11,6 +11,7 @@
 
 #include "engine_process.h"
 #include "position/move_text.h"
+#include "shell/engine_state.h"
 #include "test_support.h"
 
 namespace {
@@ -261,28 +262,41 @@ TEST_F(UciSession, AtTheMaximumGameLengthTheEngineStillAnswers) {
     }
   const char *queenside[] = {"b1c3", "b8c6", "c3b1", "c6b8"};
   for (int i = 0; i < 7 + 20; i++) moves.push_back(queenside[i % 4]);
-  std::string list;
-  for (size_t i = 0; i < moves.size(); i++) list += (i ? " " : "") + moves[i];
+  auto listOf = [](const std::vector<std::string> &list) {
+    std::string text;
+    for (size_t i = 0; i < list.size(); i++) text += (i ? " " : "") + list[i];
+    return text;
+  };
+  const std::string maximum = "ERROR (maximum number of moves reached): main";
 
-  std::vector<std::string> played(moves.begin(), moves.begin() + 735);
-  std::string playedList;
-  for (size_t i = 0; i < played.size(); i++) playedList += (i ? " " : "") + played[i];
-  size_t before = answers();
-  send("position startpos moves " + list + "\ngo depth 3\n");
-  ASSERT_TRUE(waitForLines("bestmove", before + 1));
-  EXPECT_EQ(legalAnswers("", played).count(lastAnswer()), 1u) << lastAnswer();
+  // A game longer than the record is not set up: no move of the board
+  // would be a move of the game sent.
+  send("position startpos moves " + listOf(moves) + "\ngo depth 3\n");
+  ASSERT_TRUE(waitForLines("bestmove", 1));
+  EXPECT_EQ(lastAnswer(), "bestmove 0000");
+  EXPECT_EQ(count(engine_.output(), maximum), 1u);
+
+  // A game that just fits is searched and its move played.
+  std::vector<std::string> played(moves.begin(), moves.begin() + MAX_GAME_LENGTH);
+  expectLegalAnswer("", listOf(played), "go depth 3");
+  played.push_back(lastAnswer().substr(9));
   // Past the limit the engine no longer plays, but a "go" is still answered.
   send("go depth 3\n");
-  ASSERT_TRUE(waitForLines("bestmove", before + 2));
-  EXPECT_EQ(count(engine_.output(), "ERROR (maximum number of moves reached): main"), 1u);
-  played.push_back(answerMove(linesStartingWith(engine_.output(), "bestmove")[before]).substr(9));
+  ASSERT_TRUE(waitForLines("bestmove", 3));
+  EXPECT_EQ(count(engine_.output(), maximum), 2u);
   EXPECT_EQ(legalAnswers("", played).count(lastAnswer()), 1u) << lastAnswer();
   send("go infinite\n");
   sync();
-  EXPECT_EQ(answers(), before + 2);
+  EXPECT_EQ(answers(), 3u);
   send("stop\n");
-  ASSERT_TRUE(waitForLines("bestmove", before + 3));
-  EXPECT_EQ(count(engine_.output(), "ERROR (maximum number of moves reached): main"), 1u);
+  ASSERT_TRUE(waitForLines("bestmove", 4));
+  sync();
+  EXPECT_EQ(count(engine_.output(), maximum), 2u);
+  // One more move than fits.
+  played.push_back(lastAnswer().substr(9));
+  send("position startpos moves " + listOf(played) + "\ngo wtime 1000 btime 1000\n");
+  ASSERT_TRUE(waitForLines("bestmove", 5));
+  EXPECT_EQ(lastAnswer(), "bestmove 0000");
   // A new position starts afresh.
   expectLegalAnswer("", "e2e4", "go depth 2");
 }
