@@ -13,6 +13,7 @@
 
 #include "evaluation/evaluation.h"
 #include "search/hash_tables.h"
+#include "search/search.h"
 #include "shell/console_commands.h"
 #include "shell/engine_state.h"
 #include "shell/startup.h"
@@ -79,7 +80,7 @@ void dispatchLine(char *line) {
   } else if (!std::strcmp(command, "si")) {
     if (shell.searching) return;
     initialiseForConsole();
-    notAvailable("The speed benchmark");
+    speedIndex();
   } else if (tablesReady()) {
     if (shell.engineFlags & FLAG_XBOARD)
       xboardCommand(command, words);
