@@ -128,7 +128,8 @@ void setPositionFromCommand() {
   }
   // Each listed word is played while it names a legal move; the first that
   // does not ends the list.  The record keeps room for a search after the
-  // last move: a longer game is not set up at all.
+  // last move: a game that does not fit is played up to the limit and
+  // marked as not being the position on the board.
   const bool wasCutShort = gameRecord.listCutShort;
   gameRecord.listCutShort = 0;
   for (int j = pos.gamePly; replay && j < MAX_GAME_PLIES && gameRecord.moveTextList[j][0]; j++) {
