@@ -5,6 +5,7 @@
 // A search is abandoned (time up, "stop", a new position...) from the input
 // poll by a non-local jump back into think(), which then takes back every
 // move below the root.  The frames it jumps over hold only plain data.
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
@@ -18,6 +19,7 @@
 #include "search/pending_stubs.h"
 #include "search/search.h"
 #include "search/search_output.h"
+#include "search/time_management.h"
 #include "shell/clock.h"
 #include "shell/engine_state.h"
 #include "shell/input.h"
@@ -246,7 +248,7 @@ void runSearch() {
 
   // Step 11. The first window is centred on the last score.
   driver.prevIterScore = searchResult.lastSearchScore;
-  tree.nodePollMask = searchHooks.fixedPollMask >= 0 ? searchHooks.fixedPollMask : 65535;
+  tree.nodePollMask = searchHooks.fixedPollMask >= 0 ? searchHooks.fixedPollMask : shortOfTime() ? 4095 : 65535;
   tree.tbPollInterval = 100;
   setWindowAround(searchResult.lastSearchScore);
   tree.materialBalance[0] = 100 * (pos.pieceCount[pos.sideToMove][PAWN] - pos.pieceCount[pos.opponent][PAWN]) + matDiff;
@@ -268,10 +270,12 @@ void runSearch() {
     score = rootSearch(driver.windowLow, driver.windowHigh, depth);
     if (driver.searchDone) break;
 
-    // Poll roughly every 50 to 100 ms, whatever the speed of the machine.
+    // Poll roughly every 50 to 100 ms, whatever the speed of the machine;
+    // with a move of less than half a second, about five times per target.
     const int64_t dt = elapsedMs() - startMs;
     if (dt > 100) {
-      const uint64_t rate = (tree.nodeCount - startNodes) * 100 / uint64_t(dt);
+      uint64_t rate = (tree.nodeCount - startNodes) * 100 / uint64_t(dt);
+      if (shortOfTime() && timing.targetMoveTime < 50) rate = rate * uint64_t(std::max(1, timing.targetMoveTime)) / 50;
       uint64_t m = 15;
       while (m <= rate) m = 2 * m + 1;
       if (searchHooks.fixedPollMask < 0) tree.nodePollMask = int32_t(m / 2);

@@ -74,6 +74,27 @@ int64_t extendedLimit(int64_t elapsed, int64_t limit, int64_t target) {
   return limit;
 }
 
+// Short clocks.  The target and limit above assume a clock of some
+// seconds: they never go below 5 cs, keep 20 cs of "available" time however
+// little is left, and add the whole increment to the target.  With a clock
+// of a second or two and a small increment every move then costs more than
+// the increment once the interface's lag is counted, and the clock runs out.
+// So the move is also kept within what the clock itself can pay for: a share
+// of what is left after a small margin for the lag, and only three quarters
+// of the increment, so that a short clock grows back.
+constexpr int64_t LAG_MARGIN = 5;           // cs left untouched for the interface's delay
+constexpr int64_t SUDDEN_DEATH_HORIZON = 30;  // moves the clock must still last without a control
+
+void keepWithinClock(int64_t clock, int64_t movesLeft, int64_t increment) {
+  TimeControl &tc = timeControl;
+  const int64_t usable = std::max<int64_t>(0, clock - LAG_MARGIN);
+  const int64_t perMove = tc.movesToGo > 0 ? usable / movesLeft : usable / SUDDEN_DEATH_HORIZON + increment * 3 / 4;
+  const int64_t targetCap = std::max<int64_t>(1, perMove);
+  const int64_t limitCap = std::max<int64_t>(1, movesLeft == 1 ? usable : std::min(usable / 2, 8 * perMove));
+  tc.maxMoveTime = toInt(std::min<int64_t>(tc.maxMoveTime, limitCap));
+  timing.targetMoveTime = toInt(std::min<int64_t>({timing.targetMoveTime, targetCap, tc.maxMoveTime}));
+}
+
 }  // namespace
 
 void allocateTime() {
@@ -83,11 +104,13 @@ void allocateTime() {
     return;
   }
   const int mover = rootMover();
-  int64_t avail = std::max<int64_t>(20, int64_t(tc.clockTime[mover]) - 300);
+  const int64_t clock = tc.clockTime[mover];
+  int64_t avail = std::max<int64_t>(20, clock - 300);
   const int64_t opp = tc.clockTime[mover ^ 1];
   const int64_t increment = tc.timeIncrement;
   const int lastScore = searchResult.lastSearchScore;
   int64_t target;
+  int64_t left = 0;
 
   if (tc.movesToGo == 0) {
     // Sudden death: a fortieth of the clock, less when the opponent is far
@@ -101,7 +124,7 @@ void allocateTime() {
   } else {
     // A number of moves to the next control; under xboard counted from the
     // moves already made since the position was set up.
-    int64_t left = tc.movesToGo;
+    left = tc.movesToGo;
     if (!(shell.engineFlags & FLAG_UCI)) {
       const int rootPly = pos.gamePly - pos.searchPly;
       const int made = (rootPly + (mover == WHITE ? (rootPly & 1) : 0)) / 2;
@@ -111,6 +134,7 @@ void allocateTime() {
     timing.timeReserve = toInt(int64_t(timing.avgMoveTime) * left);
     if (timing.timeReserve > avail - 5 * left) {
       timing.targetMoveTime = tc.maxMoveTime = 5;
+      keepWithinClock(clock, left, increment);
       return;
     }
     avail -= timing.timeReserve;
@@ -118,6 +142,7 @@ void allocateTime() {
     if (left == 1) {
       timing.targetMoveTime = toInt(target);
       tc.maxMoveTime = toInt(avail);
+      keepWithinClock(clock, left, increment);
       return;
     }
     target += increment;
@@ -126,6 +151,13 @@ void allocateTime() {
   }
   timing.targetMoveTime = toInt(target);
   tc.maxMoveTime = toInt(std::min({avail / 3 + target, 6 * target, increment > 0 ? avail : avail / 2}));
+  keepWithinClock(clock, left, increment);
+}
+
+bool shortOfTime() {
+  const TimeControl &tc = timeControl;
+  if (shell.pondering) return (tc.baseTime > 0 || tc.movesToGo > 0) && tc.clockTime[rootMover()] < 1000;
+  return tc.maxMoveTime > 0 && timing.targetMoveTime < 100;
 }
 
 TimeCheck measureTime() {

@@ -12,5 +12,8 @@ struct TimeCheck {
 // Elapsed time and the current limit, extended when the root score drops,
 // when the first move failed low, or while a promising move is re-searched.
 TimeCheck measureTime();
+// A move with little time (or a ponder search on a short clock): the search
+// then checks the clock often, so it never runs far past its limit.
+bool shortOfTime();
 // A ponder search becomes a search on the engine's own clock.
 void startClockAtPonderHit();

@@ -57,11 +57,29 @@ TEST_F(TimeTest, TheIncrementIsAddedAndTheLimitMayUseTheWholeClock) {
   EXPECT_EQ(timeControl.maxMoveTime, 6 * (59700 / 40 + 500));
 }
 
-TEST_F(TimeTest, AClockAlmostRunOutStillGivesSomeTime) {
+TEST_F(TimeTest, AShortClockIsNeverOverspent) {
+  // One second left without increment: a thirtieth of what is left after the
+  // lag margin, and at most half of it.
   suddenDeath(100, 100);
   allocateTime();
-  EXPECT_EQ(timing.targetMoveTime, 5);
-  EXPECT_GE(timeControl.maxMoveTime, 5);
+  EXPECT_EQ(timing.targetMoveTime, 95 / 30);
+  EXPECT_LE(timeControl.maxMoveTime, 95 / 2);
+  EXPECT_GE(timeControl.maxMoveTime, 1);
+  // A tenth of a second: one centisecond a move, never more than the clock.
+  suddenDeath(10, 100);
+  allocateTime();
+  EXPECT_EQ(timing.targetMoveTime, 1);
+  EXPECT_LE(timeControl.maxMoveTime, 2);
+  // With an increment a short clock grows back: the target stays below it.
+  suddenDeath(60, 60);
+  timeControl.timeIncrement = 5;
+  allocateTime();
+  EXPECT_LT(timing.targetMoveTime, 5);
+  // Moves to go on a short clock: the clock is shared out over them.
+  suddenDeath(100, 100);
+  timeControl.movesToGo = 20;
+  allocateTime();
+  EXPECT_LT(int64_t(timing.targetMoveTime) * 20, 100);
 }
 
 TEST_F(TimeTest, OneMoveToTheControlMayUseAllButTheReserve) {
