@@ -133,4 +133,40 @@ TEST(Evaluate, FiftyMoveDamping) {
   EXPECT_EQ(fullEvaluation(), middlegame);
 }
 
+TEST(Evaluate, MiddlegamePositionsWorkedByHand) {
+  // Every term of three benchmark positions added up by hand, White's view
+  // except the last total, for the side to move.
+  struct Case {
+    const char *fen;
+    int pawns, passers, pieces, mobility, total;
+  } cases[] = {
+      // Phase 64.  Pawns: b2 backward (-8), a3 +1, c4 +6, Black's d5 +8.
+      // Kings: e1 behind e3/f2 with an empty d-file, 35 of shelter, -8 - 35;
+      // the queen's clear c2-h7 diagonal is one attacker on g8,
+      // 0 + (5 * (0 - 42)) >> 5 = -7; the uncastled e1 king -30.
+      // Mobility 47 - 33 at (256 + 128) / 256: 21.
+      {"r1b2rk1/pp3ppp/2n1pn2/q1bp4/2P2B2/P1N1PN2/1PQ2PPP/R3KB1R w KQ -", -9, 0, -61, 14, -49},
+      // Phase 58.  Queen e4 with the b7 bishop behind it on the long
+      // diagonal: two attackers on g1, -15 + (15 * (-8 - 42)) >> 5 = -39;
+      // the e6 bishop's clear line to g8 against h8: -24 - 9 = -33.
+      // Mobility 7 at 354 / 256: 9.
+      {"5r1k/pb2r1bp/1p2B1p1/n7/4qNQ1/4B3/P4PPP/2RR2K1 w - -", -4, 0, 14, 7, 19},
+      // Phase 26, 1300 in pieces each: the middlegame set, kings in the
+      // endgame branch (-20 for h1, -15 for g8, the f1 rook one attacker).
+      // Passers: d5 mg 35 eg 84, a7 and c4 mg -30 eg -120, blended -19.
+      // -100 + 43 - 19 + 5 + (-3 * 162 / 256 = -1) = -72 for White.
+      {"r5k1/p4n1p/6p1/3Pp3/2p1P3/1r6/2B3PP/R4R1K b - -", 43, -19, 5, -3, 72},
+  };
+  for (const Case &c : cases) {
+    setUpEvaluation(c.fen);
+    PawnHashEntry &entry = test::currentPawnEntry();
+    EXPECT_EQ(entry.pawnScore, c.pawns) << c.fen;
+    EXPECT_EQ(evaluatePassedPawns(entry), c.passers) << c.fen;
+    PieceScores pieces = evaluatePieces(entry);
+    EXPECT_EQ(pieces.pos, c.pieces) << c.fen;
+    EXPECT_EQ(pieces.mob, c.mobility) << c.fen;
+    EXPECT_EQ(fullEvaluation(), c.total) << c.fen;
+  }
+}
+
 }  // namespace
