@@ -26,19 +26,6 @@ inline bool isLineSlider(int word, int colour, int d) {
   return word == pieceWord(colour, QUEEN) || word == pieceWord(colour, d < 4 ? ROOK : BISHOP);
 }
 
-void addEnPassant() {
-  const int e = pos.epSquare;
-  if (e < 0) return;
-  const int f = e & 7;
-  if (pos.sideToMove == WHITE) {
-    if (f < 7 && pos.board[e - 7] == pieceWord(WHITE, PAWN)) addMove(e - 7, e, 0x15000000);
-    if (f > 0 && pos.board[e - 9] == pieceWord(WHITE, PAWN)) addMove(e - 9, e, 0x15000000);
-  } else {
-    if (f < 7 && pos.board[e + 9] == pieceWord(BLACK, PAWN)) addMove(e + 9, e, 0x15000000);
-    if (f > 0 && pos.board[e + 7] == pieceWord(BLACK, PAWN)) addMove(e + 7, e, 0x15000000);
-  }
-}
-
 }  // namespace
 
 void addMove(int from, int to, Move flags) {
@@ -67,6 +54,32 @@ void addMove(int from, int to, Move flags) {
   pushMove(move, score);
 }
 
+// The two pawn captures (p + 9 then p + 7 for White, p - 7 then p - 9 for
+// Black); onto the last rank addMove makes four capture-promotions.
+void addPawnCaptures(int p) {
+  const int f = p & 7;
+  if (pos.sideToMove == WHITE) {
+    if (f < 7 && isBlackWord(pos.board[p + 9])) addMove(p, p + 9, 0x11000000);
+    if (f > 0 && isBlackWord(pos.board[p + 7])) addMove(p, p + 7, 0x11000000);
+  } else {
+    if (f < 7 && isWhiteWord(pos.board[p - 7])) addMove(p, p - 7, 0x11000000);
+    if (f > 0 && isWhiteWord(pos.board[p - 9])) addMove(p, p - 9, 0x11000000);
+  }
+}
+
+void addEnPassantCaptures() {
+  const int e = pos.epSquare;
+  if (e < 0) return;
+  const int f = e & 7;
+  if (pos.sideToMove == WHITE) {
+    if (f < 7 && pos.board[e - 7] == pieceWord(WHITE, PAWN)) addMove(e - 7, e, 0x15000000);
+    if (f > 0 && pos.board[e - 9] == pieceWord(WHITE, PAWN)) addMove(e - 9, e, 0x15000000);
+  } else {
+    if (f < 7 && pos.board[e + 9] == pieceWord(BLACK, PAWN)) addMove(e + 9, e, 0x15000000);
+    if (f > 0 && pos.board[e + 7] == pieceWord(BLACK, PAWN)) addMove(e + 7, e, 0x15000000);
+  }
+}
+
 void generateSlide(int p, int d) {
   const int stop = pos.lineNeighbour[p][d];
   for (int t = stepSquare[p][d]; t != stop; t = stepSquare[t][d]) addMove(p, t, 0);
@@ -77,18 +90,14 @@ void generatePieceMoves(int p, int type, int kingBlock) {
   const int o = pos.opponent;
   switch (type) {
     case PAWN: {
-      const int f = p & 7;
       const bool pushAllowed = !(kingBlock >= 0 && (directionTo[p * 64 + kingBlock] & ~1) == 0);
+      addPawnCaptures(p);
       if (pos.sideToMove == WHITE) {
-        if (f < 7 && isBlackWord(pos.board[p + 9])) addMove(p, p + 9, 0x11000000);
-        if (f > 0 && isBlackWord(pos.board[p + 7])) addMove(p, p + 7, 0x11000000);
         if (pos.board[p + 8] == EMPTY && pushAllowed) {
           addMove(p, p + 8, MOVE_PAWN);
           if (p <= 15 && pos.board[p + 16] == EMPTY) addMove(p, p + 16, 0x18000000);
         }
       } else {
-        if (f < 7 && isWhiteWord(pos.board[p - 7])) addMove(p, p - 7, 0x11000000);
-        if (f > 0 && isWhiteWord(pos.board[p - 9])) addMove(p, p - 9, 0x11000000);
         if (pos.board[p - 8] == EMPTY && pushAllowed) {
           addMove(p, p - 8, MOVE_PAWN);
           if (p >= 48 && pos.board[p - 16] == EMPTY) addMove(p, p - 16, 0x18000000);
@@ -150,7 +159,7 @@ void generateAll() {
     if ((pos.castleRights & 8) && pos.lineNeighbour[k][LEFT] == pos.queenRookSquare[BLACK])
       addMove(k, 61, MOVE_QUEEN_CASTLE);
   }
-  addEnPassant();
+  addEnPassantCaptures();
 }
 
 void generateCaptures() {
@@ -162,16 +171,9 @@ void generateCaptures() {
     const int type = wordType(pos.board[p]);
     switch (type) {
       case PAWN: {
-        const int f = p & 7;
-        if (side == WHITE) {
-          if (f < 7 && isBlackWord(pos.board[p + 9])) addMove(p, p + 9, 0x11000000);
-          if (f > 0 && isBlackWord(pos.board[p + 7])) addMove(p, p + 7, 0x11000000);
-          if (p >= 48 && pos.board[p + 8] == EMPTY) addMove(p, p + 8, MOVE_PAWN);
-        } else {
-          if (f < 7 && isWhiteWord(pos.board[p - 7])) addMove(p, p - 7, 0x11000000);
-          if (f > 0 && isWhiteWord(pos.board[p - 9])) addMove(p, p - 9, 0x11000000);
-          if (p < 16 && pos.board[p - 8] == EMPTY) addMove(p, p - 8, MOVE_PAWN);
-        }
+        addPawnCaptures(p);
+        if (side == WHITE && p >= 48 && pos.board[p + 8] == EMPTY) addMove(p, p + 8, MOVE_PAWN);
+        if (side == BLACK && p < 16 && pos.board[p - 8] == EMPTY) addMove(p, p - 8, MOVE_PAWN);
         break;
       }
       case KNIGHT:
@@ -193,7 +195,7 @@ void generateCaptures() {
       }
     }
   }
-  addEnPassant();
+  addEnPassantCaptures();
 }
 
 void generateEvasions() {
@@ -282,7 +284,7 @@ void generateEvasions() {
 
   // En passant only takes the checker when it is the pawn that just double-stepped.
   const int e = pos.epSquare;
-  if (e >= 0 && a == (side == WHITE ? e - 8 : e + 8)) addEnPassant();
+  if (e >= 0 && a == (side == WHITE ? e - 8 : e + 8)) addEnPassantCaptures();
 }
 
 void generateMoves() {

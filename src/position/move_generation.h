@@ -27,5 +27,9 @@ int noEvasions();
 void generatePieceMoves(int from, int type, int kingBlock);
 void generateSlide(int from, int d);
 void addMove(int from, int to, Move flags);
+// The two captures of the pawn on p, with capture-promotions on the last rank.
+void addPawnCaptures(int p);
+// The en passant captures of the side to move, when there is an en passant square.
+void addEnPassantCaptures();
 // The square of an opponent piece attacking the empty square s, or 64.
 int attackerOfEmpty(int s);

@@ -37,32 +37,6 @@ void addKingCaptures(int p) {
   }
 }
 
-// The two pawn captures (p + 9 then p + 7 for White, p - 7 then p - 9 for
-// Black); onto the last rank addMove makes four capture-promotions.
-void addPawnCaptures(int p) {
-  const int f = p & 7;
-  if (pos.sideToMove == WHITE) {
-    if (f < 7 && isBlackWord(pos.board[p + 9])) addMove(p, p + 9, 0x11000000);
-    if (f > 0 && isBlackWord(pos.board[p + 7])) addMove(p, p + 7, 0x11000000);
-  } else {
-    if (f < 7 && isWhiteWord(pos.board[p - 7])) addMove(p, p - 7, 0x11000000);
-    if (f > 0 && isWhiteWord(pos.board[p - 9])) addMove(p, p - 9, 0x11000000);
-  }
-}
-
-void addEnPassant() {
-  const int e = pos.epSquare;
-  if (e < 0) return;
-  const int f = e & 7;
-  if (pos.sideToMove == WHITE) {
-    if (f < 7 && pos.board[e - 7] == pieceWord(WHITE, PAWN)) addMove(e - 7, e, 0x15000000);
-    if (f > 0 && pos.board[e - 9] == pieceWord(WHITE, PAWN)) addMove(e - 9, e, 0x15000000);
-  } else {
-    if (f < 7 && pos.board[e + 9] == pieceWord(BLACK, PAWN)) addMove(e + 9, e, 0x15000000);
-    if (f > 0 && pos.board[e + 7] == pieceWord(BLACK, PAWN)) addMove(e + 7, e, 0x15000000);
-  }
-}
-
 // Quiet moves of a slider on p to the check squares in `squares` (the
 // intersection of its lines with the enemy king's): with `both` only the
 // highest and the lowest (a pair of lines of the same kind meets in at most
@@ -224,7 +198,7 @@ void generateCapturesChecks() {
       case KING: addKingCaptures(p); break;
     }
   }
-  addEnPassant();
+  addEnPassantCaptures();
 }
 
 void generateCapturesThreats() {
@@ -283,5 +257,5 @@ void generateCapturesThreats() {
         break;
     }
   }
-  addEnPassant();
+  addEnPassantCaptures();
 }
