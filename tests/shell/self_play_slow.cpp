@@ -35,17 +35,12 @@ bool exists(const char *path) {
 int runMatch(const std::string &name, const std::string &arguments, std::string &summary) {
   const char *keep = std::getenv("VORN_SELF_PLAY_DIR");
   test::TempDir temp;
-  std::string dir = keep ? keep : temp.path;
-  std::string command =
-      std::string("'") + toolPath + "' --quiet --pgn '" + dir + "/" + name + ".pgn' " + arguments + " 2>&1";
-  FILE *pipe = popen(command.c_str(), "r");
-  if (!pipe) return -1;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) summary.append(buffer, n);
-  int status = pclose(pipe);
+  const std::string dir = keep ? keep : temp.path;
+  test::EngineRun run =
+      test::runCommand(std::string("'") + toolPath + "' --quiet --pgn '" + dir + "/" + name + ".pgn' " + arguments);
+  summary = run.output;
   std::printf("%s\n%s", name.c_str(), summary.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run.exitCode;
 }
 
 class Match : public ::testing::Test {
