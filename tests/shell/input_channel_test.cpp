@@ -38,12 +38,9 @@ class InputChannelTest : public ::testing::Test {
   int readEnd_ = -1;
 };
 
-TEST_F(InputChannelTest, PipeIsRecognised) {
+TEST_F(InputChannelTest, NothingWaitingReturnsAtOnce) {
   EXPECT_EQ(input.inputIsPipe, 1);
   EXPECT_EQ(input.inputIsFile, 0);
-}
-
-TEST_F(InputChannelTest, NothingWaitingReturnsAtOnce) {
   EXPECT_EQ(inputWaiting(), 0);
   EXPECT_EQ(getLine(0), nullptr);
   EXPECT_EQ(getLine(0), nullptr);
@@ -88,15 +85,6 @@ TEST_F(InputChannelTest, ClosedPipeBecomesQuit) {
   EXPECT_EQ(inputWaiting(), -1);
   EXPECT_EQ(line(getLine(1)), "quit");
   EXPECT_EQ(line(getLine(0)), "quit");
-}
-
-TEST_F(InputChannelTest, BlockingReadWaitsForTheWriter) {
-  std::thread writer([this] {
-    usleep(50000);
-    put("ucinewgame\n");
-  });
-  EXPECT_EQ(line(getLine(1)), "ucinewgame");
-  writer.join();
 }
 
 TEST_F(InputChannelTest, LongLinesArriveWhole) {
@@ -145,28 +133,16 @@ TEST(InputChannelFile, RegularFileIsReadToItsEnd) {
   close(fd);
 }
 
-// Through the whole engine: the same rules on its real standard input.
-TEST(InputChannelEngine, SplitWritesAndLongLines) {
+// Through the whole engine: a command split across writes, CR LF.
+TEST(InputChannelEngine, SplitWrite) {
   test::EngineProcess engine;
   engine.send("boa");
   usleep(100000);  // lets the engine read the first part on its own
   engine.send("rd\r\n");
-  ASSERT_TRUE(engine.waitFor(test::startBoard));
-  engine.send("uci\nisready " + std::string(70000, 'w') + "\nisready\n");
-  ASSERT_TRUE(engine.waitFor("readyok\nreadyok\n"));
+  EXPECT_TRUE(engine.waitFor(test::startBoard));
   test::EngineRun run = engine.finish();
+  EXPECT_EQ(run.output, test::banner() + test::startBoard);
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.output.find("Enter the protocol first"), std::string::npos);
-}
-
-TEST(InputChannelEngine, CommandsFromAFile) {
-  test::TempDir dir;
-  int fd = open(dir.write("commands", "uci\n" + std::string(5000, '\n') + "isready\nisready").c_str(), O_RDONLY);
-  test::EngineProcess engine({}, "", "vorn", fd);
-  test::EngineRun run = engine.finish();
-  close(fd);
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_NE(run.output.find("uciok\nreadyok\nreadyok\n"), std::string::npos) << run.output;
 }
 
 }  // namespace
