@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -95,18 +94,6 @@ struct EngineRun {
   std::string output;
   int exitCode = -1;  // -1: killed after the time-out
 };
-
-// A shell command run to its end, with its output and exit code.
-inline EngineRun runCommand(const std::string &command) {
-  EngineRun run;
-  FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-  return run;
-}
 
 // The engine started as a child process with pipes on both ends (or, with
 // `stdinFd` >= 0, with that descriptor as its standard input).  `argv`
@@ -221,6 +208,11 @@ inline EngineRun runEngine(const std::string &input, const std::string &workDir 
   EngineProcess engine({"vorn"}, workDir);
   engine.send(input);
   return engine.finish();
+}
+
+// A shell command run to its end, its output with its error output.
+inline EngineRun runCommand(const std::string &command, int timeoutMs) {
+  return EngineProcess({"sh", "-c", command + " 2>&1"}, "", -1, "/bin/sh").finish(timeoutMs);
 }
 
 }  // namespace test

@@ -3,8 +3,6 @@
 // and input no interface should send.
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include "engine_process.h"
 
 namespace {
@@ -48,31 +46,6 @@ TEST(EngineSession, Transcripts) {
     EXPECT_EQ(run.output, banner() + c.output) << c.input.substr(0, 40);
     EXPECT_EQ(run.exitCode, 0) << c.input.substr(0, 40);
   }
-}
-
-// The output with every "(<digits>)" written as "(N)": the echo's time varies.
-std::string withoutTimes(const std::string &text) {
-  std::string result;
-  for (size_t i = 0; i < text.size(); i++) {
-    size_t j = i + 1;
-    while (text[i] == '(' && j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) j++;
-    if (text[i] == '(' && j > i + 1 && j < text.size() && text[j] == ')') {
-      result += "(N)";
-      i = j;
-    } else {
-      result += text[i];
-    }
-  }
-  return result;
-}
-
-TEST(EngineSession, TraceEchoesInputOnlyInUciDebugMode) {
-  test::EngineRun run = runEngine("uci\nisready\ndebug on\nisready\ndebug off\nisready\nquit\n");
-  EXPECT_EQ(withoutTimes(run.output),
-            banner() + uciAnswer + "readyok\n(N) < isready\nreadyok\n(N) < debug off\nreadyok\n");
-  EXPECT_EQ(runEngine("xboard\ndebug on\nquit\n").output.find("<"), std::string::npos);
-  // With debugging on, the end of the session says "close" without a line end.
-  EXPECT_EQ(withoutTimes(runEngine("uci\ndebug ON\nquit\n").output), banner() + uciAnswer + "(N) < quit\nclose");
 }
 
 // Garbage must neither crash nor hang the engine, nor stop it answering.

@@ -159,15 +159,6 @@ TEST_F(GameLoop, AFenTheEngineCannotUseLeavesTheInitialPosition) {
   EXPECT_EQ(pos.gamePly, 2);
 }
 
-TEST_F(GameLoop, TheEndOfTheGameIsAnnouncedAfterTheReplay) {
-  EXPECT_EQ(command("position startpos moves f2f3 e7e5 g2g4 d8h4"), "0-1 {Black wins}\n");
-  EXPECT_STREQ(gameRecord.moveTextList[3], "Qh4#");
-  EXPECT_EQ(shell.gameOver, 1);
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(8)), "1/2-1/2 {Draw by repetition}\n");
-  EXPECT_EQ(command("position startpos moves e2e4"), "");
-  EXPECT_EQ(shell.gameOver, 0);
-}
-
 TEST_F(GameLoop, TakingBack) {
   auto takeBack = [](const char *plies) {
     std::strcpy(shell.commandArg, plies);
@@ -350,22 +341,6 @@ TEST_F(GameLoop, ASecondAnalyzeKeepsTheLimitsOfTheFirst) {
   carryOutCommand();
   EXPECT_EQ(timeControl.savedMaxMoveTime, 123);
   EXPECT_EQ(timeControl.savedMaxSearchDepth, 7);
-}
-
-TEST_F(GameLoop, TheWholeLoopUntilQuit) {
-  queueInput("position startpos moves" + knightShuffle(8) +
-             "\ngo depth 2\nisready\nposition startpos moves f2f3 e7e5 g2g4 d8h4\ngo depth 2\n"
-             "setoption name Hash value 8\nucinewgame\ngo depth 1\nquit\nisready\n");
-  testing::internal::CaptureStdout();
-  runGameLoop();
-  std::string out = testing::internal::GetCapturedStdout();
-  std::vector<std::string> answers = test::linesStartingWith(out, "bestmove");
-  ASSERT_EQ(answers.size(), 3u) << out;
-  EXPECT_NE(answers[0], "bestmove 0000");  // a repetition on the board: still a move
-  EXPECT_EQ(answers[1], "bestmove 0000");
-  EXPECT_EQ(count(out, "readyok"), 1u);  // nothing after "quit"
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 17);
-  EXPECT_EQ(pos.gamePly, 1);
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ void expectNoFault(const std::string &name, int planned, const std::string &argu
   const char *keep = std::getenv("VORN_SELF_PLAY_DIR");
   test::TempDir temp;
   test::EngineRun run = test::runCommand(std::string("'") + toolPath + "' --quiet --pgn '" + (keep ? keep : temp.path) +
-                                         "/" + name + ".pgn' " + arguments + " --games " + std::to_string(games));
+                                             "/" + name + ".pgn' " + arguments + " --games " + std::to_string(games),
+                                         24 * 3600 * 1000);
   std::printf("%s\n%s", name.c_str(), run.output.c_str());
   EXPECT_EQ(run.exitCode, 0) << run.output;
 }

@@ -24,7 +24,8 @@ class SelfPlay : public ::testing::Test {
   // Runs the tool; the games it wrote are left in `pgn`.
   test::EngineRun run(const std::string &arguments) {
     const std::string pgnPath = dir.path + "/games.pgn";
-    test::EngineRun result = test::runCommand(std::string("'") + toolPath + "' --pgn '" + pgnPath + "' " + arguments);
+    test::EngineRun result =
+        test::runCommand(std::string("'") + toolPath + "' --pgn '" + pgnPath + "' " + arguments, 60000);
     std::stringstream text;
     text << std::ifstream(pgnPath).rdbuf();
     pgn = text.str();

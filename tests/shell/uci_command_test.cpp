@@ -161,30 +161,15 @@ TEST_F(UciCommand, PositionFillsTheMoveListAndCommandArg) {
 
 TEST_F(UciCommand, SetOption) {
   const struct {
-    const char *line;
-    int32_t *variable, expected;
-  } cases[] = {
-      {"setoption name MultiPV value 3", &shell.multiPV, 3},
-      {"setoption name MultiPV value 9", &shell.multiPV, 1},  // beyond the announced range
-      {"setoption name multipv value 0", &shell.multiPV, 1},
-      {"setoption name MultiPV value 5", &shell.multiPV, 5},
-      {"setoption name MultiPV", &shell.multiPV, 1},
-      {"setoption name NalimovCache value 16", &tablebaseSettings.tbCacheMB, 16},
-      {"setoption name NalimovCache value 65", &tablebaseSettings.tbCacheMB, 2},
-  };
+    const char *value;
+    int32_t multiPV;
+  } cases[] = {{"3", 3}, {"9", 1}, {"0", 1}, {"5", 5}, {"", 1}};  // 1 outside the announced range
   for (const auto &c : cases) {
-    send(c.line);
-    EXPECT_EQ(*c.variable, c.expected) << c.line;
+    send(std::string("setoption name MultiPV value ") + c.value);
+    EXPECT_EQ(shell.multiPV, c.multiPV) << c.value;
   }
-  send("setoption name Ponder value true");
-  EXPECT_TRUE(shell.engineFlags & FLAG_PONDER);
-  send("setoption name Ponder value");
-  EXPECT_FALSE(shell.engineFlags & FLAG_PONDER);
-  send("setoption name NalimovPath value /data/tb 3-4-5/wdl");
-  EXPECT_STREQ(tablebaseSettings.tbPath, "/data/tb 3-4-5/wdl");
   send("setoption name NalimovPath value " + std::string(1000, 'd'));
   EXPECT_EQ(std::strlen(tablebaseSettings.tbPath), size_t(TB_PATH_SIZE - 1));
-  EXPECT_EQ(output("setoption name NoSuchOption value 7") + output("setoption"), "");
 }
 
 // The flag comes from the option, not the game: it survives a new game.
