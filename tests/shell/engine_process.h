@@ -152,12 +152,12 @@ class EngineProcess {
     if (toEngine_ >= 0) close(toEngine_);
     toEngine_ = -1;
   }
-  // Reads until `done(output)` holds (true), or the output ends or the time
-  // runs out (false).
-  template <class Done>
-  bool readUntil(Done done, int timeoutMs) {
+  // Reads until the output holds `n` lines starting with `start` (true), or
+  // the output ends or the time runs out (false).  An empty `start` waits
+  // for the end.
+  bool waitForLines(const std::string &start, size_t n, int timeoutMs = 60000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done(output_)) {
+    while (start.empty() || linesStartingWith(output_, start).size() < n) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
       pollfd fd = {fromEngine_, POLLIN, 0};
@@ -165,17 +165,10 @@ class EngineProcess {
     }
     return true;
   }
-  bool waitFor(const std::string &marker, int timeoutMs = 20000) {
-    return readUntil([&](const std::string &out) { return out.find(marker) != std::string::npos; }, timeoutMs);
-  }
-  // Waits until the output holds `n` lines starting with `start`.
-  bool waitForLines(const std::string &start, size_t n, int timeoutMs = 60000) {
-    return readUntil([&](const std::string &out) { return linesStartingWith(out, start).size() >= n; }, timeoutMs);
-  }
   // Closes the input, reads to the end and returns the output and exit code.
   EngineRun finish(int timeoutMs = 20000) {
     closeInput();
-    readUntil([](const std::string &) { return false; }, timeoutMs);
+    waitForLines("", 0, timeoutMs);
     if (!ended_) kill(pid_, SIGKILL);
     int status = 0;
     waitpid(pid_, &status, 0);
@@ -191,8 +184,8 @@ class EngineProcess {
   bool readSome() {
     char buffer[65536];
     ssize_t n = read(fromEngine_, buffer, sizeof buffer);
-    if (n <= 0) ended_ = true;
-    if (n <= 0) return false;
+    ended_ = n <= 0;
+    if (ended_) return false;
     output_.append(buffer, size_t(n));
     return true;
   }

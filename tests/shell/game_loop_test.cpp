@@ -245,31 +245,6 @@ TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
   EXPECT_EQ(pos.hashKey, computeHashKey());
 }
 
-int64_t frozenNow = 0;
-int64_t frozenClock() { return frozenNow; }
-
-TEST_F(GameLoop, TheClockIsChargedAndRefilledAfterTheEnginesMove) {
-  setClockSource(frozenClock);
-  command("position startpos moves e2e4 e7e5");
-  TimeControl &tc = timeControl;
-  tc.baseTime = 3000;
-  tc.movesToGo = 2;
-  tc.timeIncrement = 50;
-  tc.maxMoveTime = 3000;
-  tc.maxSearchDepth = 2;
-  tc.clockTime[WHITE] = 1000;
-  shell.engineSide = WHITE;
-  think();
-  // The engine's second move ends the control of two moves.
-  EXPECT_EQ(tc.clockTime[WHITE], 1000 + 3000 + 50);
-  command("position startpos moves e2e4 e7e5 g1f3");
-  tc.clockTime[BLACK] = 700;
-  shell.engineSide = BLACK;
-  tc.movesToGo = 3;
-  think();
-  EXPECT_EQ(tc.clockTime[BLACK], 700 + 50);
-}
-
 // xboard: the third hopeless score in a row (40 moves per control) resigns
 // when the opponent has time to win; otherwise the move goes out in
 // algebraic notation as the record has it.

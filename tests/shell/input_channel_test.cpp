@@ -129,16 +129,4 @@ TEST(InputChannelFile, RegularFileIsReadToItsEnd) {
   close(fd);
 }
 
-// Through the whole engine: a command split across writes, CR LF.
-TEST(InputChannelEngine, SplitWrite) {
-  test::EngineProcess engine;
-  engine.send("boa");
-  usleep(100000);  // lets the engine read the first part on its own
-  engine.send("rd\r\n");
-  EXPECT_TRUE(engine.waitFor(test::startBoard));
-  test::EngineRun run = engine.finish();
-  EXPECT_EQ(run.output, test::banner() + test::startBoard);
-  EXPECT_EQ(run.exitCode, 0);
-}
-
 }  // namespace

@@ -39,7 +39,7 @@ TEST(PolyglotAdapter, AShortGameGetsLegalMoves) {
   test::TempDir home;  // polyglot may keep settings in its home and working directory
   test::EngineProcess polyglot({"polyglot", "-noini", "-ec", test::enginePath()}, home.path, -1, polyglotPath);
   polyglot.send("xboard\nprotover 2\n");
-  ASSERT_TRUE(polyglot.waitFor("feature done=1", 30000)) << polyglot.output();
+  ASSERT_TRUE(polyglot.waitForLines("feature done=1", 1, 30000)) << polyglot.output();
   // Each reply must be legal on the test's board; the interface reports the
   // clocks before each move.  In force mode moves are only recorded, and
   // "go" lets the engine play the side to move.

@@ -37,7 +37,7 @@ class UciSession : public ::testing::Test {
  protected:
   void SetUp() override {
     send("uci\n");
-    ASSERT_TRUE(engine.waitFor("uciok\n"));
+    ASSERT_TRUE(engine.waitForLines("uciok", 1));
   }
   void send(const std::string &text) { engine.send(text); }
   size_t count(const std::string &start) const { return test::linesStartingWith(engine.output(), start).size(); }
@@ -193,7 +193,7 @@ TEST_F(UciSession, QuitOrEndOfInputDuringASearch) {
 
   test::EngineProcess second;
   second.send("uci\nposition startpos moves e2e4\ngo ponder wtime 1000 btime 1000\nisready\n");
-  ASSERT_TRUE(second.waitFor("readyok\n"));
+  ASSERT_TRUE(second.waitForLines("readyok", 1));
   run = second.finish();
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_LE(test::linesStartingWith(run.output, "bestmove").size(), 1u);
