@@ -98,11 +98,12 @@ struct EngineRun {
 // The engine started as a child process with pipes on both ends (or, with
 // `stdinFd` >= 0, with that descriptor as its standard input).  `argv`
 // starts with the invocation name; with a `workDir` the child runs there and
-// has it as its home.
+// has it as its home.  Another `program` than the engine may be run.
 class EngineProcess {
  public:
   explicit EngineProcess(const std::vector<std::string> &argv = {"vorn"}, const std::string &workDir = "",
-                         int stdinFd = -1, const std::string &program = enginePath()) {
+                         int stdinFd = -1, std::string program = "") {
+    if (program.empty()) program = enginePath();
     signal(SIGPIPE, SIG_IGN);  // an engine that has quit must not kill the test
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;

@@ -26,10 +26,14 @@ std::vector<std::string> words(const std::string &text) {
   return list;
 }
 
-std::string knightShuffle(int plies, const char *const cycle[4] = nullptr) {
-  static const char *const kingside[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+const char *const kingside[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+
+std::string knightShuffle(int plies, const char *const *cycle = kingside) {
   std::string moves;
-  for (int i = 0; i < plies; i++) moves += std::string(i ? " " : "") + (cycle ? cycle : kingside)[i % 4];
+  for (int i = 0; i < plies; i++) {
+    if (i) moves += ' ';
+    moves += cycle[i % 4];
+  }
   return moves;
 }
 
