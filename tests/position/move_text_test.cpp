@@ -1,6 +1,6 @@
-// Move text: coordinate text, algebraic text with its
-// disambiguation, the coordinate and castling parser with its bad inputs,
-// and round trips over the legal moves of many positions.
+// Move text: coordinate text, algebraic text with its disambiguation, the
+// coordinate and castling parser with its bad inputs, and round trips over
+// the legal moves of many positions.
 #include <cstring>
 #include <memory>
 #include <set>
@@ -13,11 +13,6 @@ namespace {
 
 using test::square;
 
-Move parse(const char *text) {
-  Move move = 0;
-  return parseCoordinateMove(move, text) ? move : 0;
-}
-
 // Parses a copy of the text in a heap block of exactly its size, so that the
 // sanitizer build catches any read past the terminator.
 int parseExact(const std::string &text, Move &move) {
@@ -26,171 +21,95 @@ int parseExact(const std::string &text, Move &move) {
   return parseCoordinateMove(move, copy.get());
 }
 
-std::string san(const char *coordinates) {
-  const Move m = test::findMove(coordinates);
-  EXPECT_NE(m, 0u) << coordinates;
-  return m ? moveToSan(m) : "";
-}
-
-TEST(MoveText, CoordinatesWithBothPromotionLetterForms) {
+// Castling in all its spellings, promotion letters in either case, and the
+// exact flags completed for en passant and pushes: the parsed word must be
+// the generated move written in coordinates.
+TEST(MoveText, ParsedTextsAreTheGeneratedMoves) {
+  const struct {
+    const char *fen, *text, *move;
+  } cases[] = {
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O", "e1g1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "o-o", "e1g1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0", "e1g1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O-O", "e1c1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0-0", "e1c1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "O-O", "e8g8"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "0-0-0", "e8c8"},
+      {"7k/8/8/8/8/8/8/K3R3 w - -", "e1g1", "e1g1"},  // a rook on e1: a plain rook move
+      {"8/4P3/8/8/8/8/8/K6k w - -", "e7e8Q", "e7e8q"},
+      {"8/4P3/8/8/8/8/8/K6k w - -", "e7e8n", "e7e8n"},
+      {"8/4R3/8/8/8/8/8/K6k w - -", "e7e8", "e7e8"},  // a rook needs no letter
+      {"K6k/8/8/8/8/8/3p4/2N5 b - -", "d2c1r", "d2c1r"},
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "e5d6"},
+  };
+  for (const auto &c : cases) {
+    test::setUp(c.fen);
+    Move parsed = 0;
+    EXPECT_EQ(parseExact(c.text, parsed), 1) << c.text;
+    EXPECT_EQ(parsed, test::findMove(c.move)) << c.fen << " " << c.text;
+    EXPECT_NE(parsed, 0u) << c.text;
+  }
   test::setUp("7n/6P1/8/8/8/8/8/K6k w - -");
-  const Move m = test::findMove("g7h8q");
-  ASSERT_NE(m, 0u);
-  EXPECT_STREQ(moveToCoordinates(m), "g7h8Q");
-  EXPECT_STREQ(moveToUciCoordinates(m), "g7h8q");
-  EXPECT_EQ(moveToSan(m), std::string("gxh8=Q"));
-  EXPECT_STREQ(moveToCoordinates(makeMoveWord(square("e1"), square("g1"), MOVE_KING_CASTLE)), "e1g1");
-  EXPECT_STREQ(moveToCoordinates(makeMoveWord(square("e8"), square("c8"), MOVE_QUEEN_CASTLE)), "e8c8");
-  EXPECT_STREQ(moveToCoordinates(makeMoveWord(square("a2"), square("a1"), 0x12000000 | KNIGHT << 16)), "a2a1N");
-}
-
-TEST(MoveText, PromotionLetterInEitherCase) {
-  test::setUp("8/4P3/8/8/8/8/8/K6k w - -");
-  const Move queen = makeMoveWord(square("e7"), square("e8"), MOVE_PAWN | MOVE_PROMOTION | QUEEN << 16);
-  EXPECT_EQ(parse("e7e8q"), queen);
-  EXPECT_EQ(parse("e7e8Q"), queen);
-  EXPECT_EQ(parse("e7e8n"), makeMoveWord(square("e7"), square("e8"), MOVE_PAWN | MOVE_PROMOTION | KNIGHT << 16));
-  EXPECT_EQ(parse("e7e8"), 0u);
-  EXPECT_EQ(parse("e7e8k"), 0u);
-  EXPECT_EQ(parse("e7e8p"), 0u);
-  EXPECT_EQ(parse("e7e8 "), 0u);
-  // A rook on e7 needs no letter.
-  test::setUp("8/4R3/8/8/8/8/8/K6k w - -");
-  EXPECT_EQ(parse("e7e8"), makeMoveWord(square("e7"), square("e8")));
-  // Black promotes on the first rank.
-  test::setUp("K6k/8/8/8/8/8/3p4/2N5 b - -");
-  EXPECT_EQ(parse("d2c1r"), makeMoveWord(square("d2"), square("c1"), 0x13000000 | ROOK << 16));
-  EXPECT_EQ(parse("d2d1"), 0u);
-}
-
-TEST(MoveText, CastlingTexts) {
-  const char *fen = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -";
-  test::setUp(fen);
-  EXPECT_EQ(parse("O-O"), makeMoveWord(square("e1"), square("g1"), MOVE_KING_CASTLE));
-  EXPECT_EQ(parse("o-o"), makeMoveWord(square("e1"), square("g1"), MOVE_KING_CASTLE));
-  EXPECT_EQ(parse("0-0"), makeMoveWord(square("e1"), square("g1"), MOVE_KING_CASTLE));
-  EXPECT_EQ(parse("O-O-O"), makeMoveWord(square("e1"), square("c1"), MOVE_QUEEN_CASTLE));
-  EXPECT_EQ(parse("0-0-0"), makeMoveWord(square("e1"), square("c1"), MOVE_QUEEN_CASTLE));
-  // The king's move written in coordinates is castling too, and equals the generated move.
-  EXPECT_EQ(parse("e1g1"), test::findMove("e1g1"));
-  EXPECT_EQ(parse("e1c1"), test::findMove("e1c1"));
-  EXPECT_EQ(parse("e1g1") & MOVE_CASTLE, MOVE_KING_CASTLE);
-  EXPECT_EQ(parse("e1c1") & MOVE_CASTLE, MOVE_QUEEN_CASTLE);
-  EXPECT_EQ(moveToSan(parse("e1g1")), std::string("O-O"));
-  EXPECT_EQ(moveToSan(parse("e1c1")), std::string("O-O-O"));
-  test::setUp("r3k2r/8/8/8/8/8/8/R3K2R b KQkq -");
-  EXPECT_EQ(parse("O-O"), makeMoveWord(square("e8"), square("g8"), MOVE_KING_CASTLE));
-  EXPECT_EQ(parse("0-0-0"), makeMoveWord(square("e8"), square("c8"), MOVE_QUEEN_CASTLE));
-  EXPECT_EQ(parse("e8c8"), test::findMove("e8c8"));
-  EXPECT_EQ(moveToSan(parse("e8g8")), std::string("O-O"));
-  // A rook on e1 going to g1 is a plain rook move.
-  test::setUp("7k/8/8/8/8/8/8/K3R3 w - -");
-  EXPECT_EQ(parse("e1g1"), makeMoveWord(square("e1"), square("g1")));
-}
-
-TEST(MoveText, EnPassantCompletesToExactFlags) {
-  test::setUp("4k3/8/8/3pP3/8/8/8/4K3 w - d6");
-  const Move m = parse("e5d6");
-  EXPECT_EQ(m, makeMoveWord(square("e5"), square("d6"), 0x15000000));
-  EXPECT_EQ(m, test::findMove("e5d6"));
-  EXPECT_EQ(moveToSan(m), std::string("exd6"));
-  // A double push completes to 0x18000000, a single push to 0x10000000.
-  test::setUp();
-  EXPECT_EQ(parse("e2e4"), makeMoveWord(square("e2"), square("e4"), 0x18000000));
-  EXPECT_EQ(parse("e2e3"), makeMoveWord(square("e2"), square("e3"), 0x10000000));
-  EXPECT_EQ(parse("g1f3"), makeMoveWord(square("g1"), square("f3")));
-}
-
-TEST(MoveText, KnightDisambiguation) {
-  test::setUp("4k3/8/8/8/8/5N2/8/1N2K3 w - -");
-  EXPECT_EQ(san("b1d2"), "Nbd2");
-  EXPECT_EQ(san("f3d2"), "Nfd2");
-  EXPECT_EQ(san("b1c3"), "Nc3");
-  test::setUp("4k3/8/8/8/8/1N6/8/1N2K3 w - -");
-  EXPECT_EQ(san("b1d2"), "N1d2");
-  EXPECT_EQ(san("b3d2"), "N3d2");
-}
-
-TEST(MoveText, SliderDisambiguation) {
-  test::setUp("4k3/8/8/8/8/8/8/R3K2R w - -");
-  // The king on e1 stands between the rooks: each reaches d1/f1 alone.
-  EXPECT_EQ(san("a1d1"), "Rd1");
-  test::setUp("4k3/8/8/8/8/8/4K3/R6R w - -");
-  EXPECT_EQ(san("a1d1"), "Rad1");
-  EXPECT_EQ(san("h1h5"), "Rh5");
-  test::setUp("4k3/8/8/R7/8/8/8/R3K3 w - -");
-  EXPECT_EQ(san("a1a3"), "R1a3");
-  EXPECT_EQ(san("a5a3"), "R5a3");
-  // A blocked rook does not count.
-  test::setUp("4k3/8/8/8/8/8/8/R4NKR w - -");
-  EXPECT_EQ(san("a1d1"), "Rd1");
-  // Captures: the letter comes before the "x".
-  test::setUp("4k3/8/8/8/8/8/4K3/R2n3R w - -");
-  EXPECT_EQ(san("a1d1"), "Raxd1");
-  // Queens on two lines; bishops.
-  test::setUp("4k3/8/8/Q7/8/8/8/Q3K3 w - -");
-  EXPECT_EQ(san("a1c3"), "Q1c3");
-  EXPECT_EQ(san("a5c3"), "Q5c3");
-  EXPECT_EQ(san("a5c5"), "Qc5");
-  test::setUp("4k3/8/8/8/8/8/8/2B1KB2 w - -");
-  EXPECT_EQ(san("c1e3"), "Be3");
-  test::setUp("7k/8/8/8/B7/8/8/4KB2 w - -");
-  EXPECT_EQ(san("a4d7"), "Bd7");
-  EXPECT_EQ(san("f1c4"), "Bc4");
-  test::setUp("4k3/8/1B6/8/8/8/5B2/4K3 w - -");
-  EXPECT_EQ(san("b6c5"), "Bbc5");
-  EXPECT_EQ(san("f2c5"), "Bfc5");
-  // Pins are not considered: the pinned knight still asks for a letter.
-  test::setUp("4k3/4r3/8/1N6/8/8/4N3/4K3 w - -");
-  EXPECT_EQ(san("b5d4"), "Nbd4");
-}
-
-// The case the Part leaves to the implementer: several other pieces reach
-// the square.  Standard algebraic notation is followed: file if it tells the
-// movers apart, else rank, else both.
-TEST(MoveText, ThreeKnightsFollowStandardNotation) {
-  test::setUp("4k3/8/8/6N1/8/2N3N1/8/4K3 w - -");
-  EXPECT_EQ(san("c3e4"), "Nce4");
-  EXPECT_EQ(san("g5e4"), "N5e4");
-  EXPECT_EQ(san("g3e4"), "Ng3e4");
-  // Three queens reaching d4 from a1, a4 and d1 (a4 and a1 share the file,
-  // a1 and d1 the rank).
-  test::setUp("8/7k/8/8/Q7/8/8/Q2Q2K1 w - -");
-  EXPECT_EQ(san("a1d4"), "Qa1d4");
-  EXPECT_EQ(san("a4d4"), "Q4d4");
-  EXPECT_EQ(san("d1d4"), "Qdd4");
-}
-
-TEST(MoveText, PawnAndKingText) {
-  test::setUp("r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -");
-  EXPECT_EQ(san("e3e4"), "e4");
-  EXPECT_EQ(san("e3d4"), "exd4");
-  EXPECT_EQ(san("b7b8q"), "b8=Q");
-  EXPECT_EQ(san("b7a8n"), "bxa8=N");
-  EXPECT_EQ(san("e1d2"), "Kd2");
+  EXPECT_STREQ(moveToCoordinates(test::findMove("g7h8q")), "g7h8Q");
 }
 
 TEST(MoveText, BadTextIsRejected) {
   test::setUp("8/4P3/8/8/8/8/4P3/K6k w - -");
-  const char *bad[] = {
-      "",     "e",     "e2",    "e2e",  "i2e4", "e9e4", "e2e9", "e0e4", "e2e0",  "E2E4", "e2E4", "`2e4",
-      "e3e4",  // empty from-square
-      "e7e8", "e7e8x", "e7e8K", "0000", "O",    "O-",   "O-X",  "O-O-", "O-O-X", "0-",   "o-o-", "Oo-o",
-      "-O-O", "a1",    " e2e4",
-  };
-  for (const char *text : bad) {
+  for (const char *text : {"",     "e",    "e2",   "e2e",   "i2e4",  "e9e4",  "e2e9",  "e0e4",  "e2e0", "E2E4",
+                           "e2E4", "`2e4", "e3e4", "e7e8",  "e7e8x", "e7e8K", "e7e8p", "e7e8 ", "0000", "O",
+                           "O-",   "O-X",  "O-O-", "O-O-X", "0-",    "o-o-",  "Oo-o",  "-O-O",  "a1",   " e2e4"}) {
     Move move = 0x12345;
     EXPECT_EQ(parseExact(text, move), 0) << '"' << text << '"';
     EXPECT_EQ(move, 0x12345u) << "move changed for \"" << text << '"';
   }
   Move unchanged = 0;
   EXPECT_EQ(parseCoordinateMove(unchanged, nullptr), 0);
-  // Texts that are moves, read from blocks of exactly their size; a fifth
-  // character after a move that is no promotion is ignored.
-  const char *good[] = {"e2e4", "e2e3", "e7e8q", "e7e8R", "O-O", "0-0-0", "a1b1", "e2e4q"};
-  for (const char *text : good) {
+  // Texts that are moves; a fifth character after a move that is no
+  // promotion is ignored.
+  for (const char *text : {"e2e4", "e2e3", "e7e8q", "e7e8R", "O-O", "0-0-0", "a1b1", "e2e4q"}) {
     Move move = 0;
     EXPECT_EQ(parseExact(text, move), 1) << text;
+  }
+}
+
+// Disambiguation by file if it tells the movers apart, else by rank, else
+// both (also with three pieces reaching the square); a pinned piece still
+// counts, a blocked one does not.
+TEST(MoveText, AlgebraicText) {
+  const struct {
+    const char *fen, *move, *san;
+  } cases[] = {
+      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1d2", "Nbd2"},
+      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1c3", "Nc3"},
+      {"4k3/8/8/8/8/1N6/8/1N2K3 w - -", "b1d2", "N1d2"},
+      {"4k3/8/8/8/8/8/8/R3K2R w - -", "a1d1", "Rd1"},  // the king stands between the rooks
+      {"4k3/8/8/8/8/8/4K3/R6R w - -", "a1d1", "Rad1"},
+      {"4k3/8/8/R7/8/8/8/R3K3 w - -", "a1a3", "R1a3"},
+      {"4k3/8/8/8/8/8/8/R4NKR w - -", "a1d1", "Rd1"},  // the other rook is blocked
+      {"4k3/8/8/8/8/8/4K3/R2n3R w - -", "a1d1", "Raxd1"},
+      {"4k3/8/8/Q7/8/8/8/Q3K3 w - -", "a5c5", "Qc5"},
+      {"4k3/8/1B6/8/8/8/5B2/4K3 w - -", "b6c5", "Bbc5"},
+      {"4k3/8/8/8/8/8/8/2B1KB2 w - -", "c1e3", "Be3"},
+      {"4k3/4r3/8/1N6/8/8/4N3/4K3 w - -", "b5d4", "Nbd4"},  // pins are not considered
+      {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "c3e4", "Nce4"},
+      {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "g5e4", "N5e4"},
+      {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "g3e4", "Ng3e4"},
+      {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a1d4", "Qa1d4"},
+      {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a4d4", "Q4d4"},
+      {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "d1d4", "Qdd4"},
+      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "e3d4", "exd4"},
+      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7b8q", "b8=Q"},
+      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7a8n", "bxa8=N"},
+      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "e1d2", "Kd2"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1", "O-O"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1c1", "O-O-O"},
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "exd6"},
+  };
+  for (const auto &c : cases) {
+    test::setUp(c.fen);
+    const Move m = test::findMove(c.move);
+    ASSERT_NE(m, 0u) << c.fen << " " << c.move;
+    EXPECT_EQ(std::string(moveToSan(m)), c.san) << c.fen;
   }
 }
 
@@ -200,27 +119,23 @@ TEST(MoveText, BadTextIsRejected) {
 // text is unique among the position's legal moves.
 TEST(MoveText, RoundTripsAndUniqueSanOverManyPositions) {
   test::Rng rng(1515);
-  int positions = 0, moves = 0;
+  int moves = 0;
   for (int game = 0; game < 600; game++) {
     test::randomPlayout(rng, rng.below(80));
-    positions++;
     std::set<std::string> sans;
-    const std::vector<Move> legal = test::legalMoves();
-    for (Move m : legal) {
+    for (Move m : test::legalMoves()) {
       moves++;
-      Move parsed = 0;
-      ASSERT_EQ(parseCoordinateMove(parsed, moveToCoordinates(m)), 1) << moveToCoordinates(m);
-      EXPECT_EQ(parsed, m) << moveToCoordinates(m) << " in " << test::positionFen();
-      parsed = 0;
-      ASSERT_EQ(parseCoordinateMove(parsed, moveToUciCoordinates(m)), 1);
-      EXPECT_EQ(parsed, m) << moveToUciCoordinates(m);
+      for (const std::string &text : {std::string(moveToCoordinates(m)), std::string(moveToUciCoordinates(m))}) {
+        Move parsed = 0;
+        ASSERT_EQ(parseCoordinateMove(parsed, text.c_str()), 1) << text;
+        EXPECT_EQ(parsed, m) << text << " in " << test::positionFen();
+      }
       EXPECT_EQ(completeMove(m & MOVE_IDENTITY_MASK), m) << moveToCoordinates(m);
       const std::string text = moveToSan(m);
       EXPECT_TRUE(sans.insert(text).second) << "SAN " << text << " twice in " << test::positionFen();
     }
   }
   EXPECT_GT(moves, 10000);
-  std::printf("move text round trips: %d positions, %d legal moves\n", positions, moves);
 }
 
 }  // namespace

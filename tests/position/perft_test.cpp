@@ -2,31 +2,19 @@
 // make/unmake checked against the community's published numbers.
 #include "position/perft.h"
 
-#include "test_support.h"
+#include "random_positions.h"
 
 namespace {
 
-struct PerftCase {
-  const char *name;
-  const char *fen;
-  int depth;
-  uint64_t nodes;
-};
-
-const PerftCase perftCases[] = {
-    {"start", test::startFen, 4, 197281},
-    {"kiwipete", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", 3, 97862},
-    {"endgame", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", 5, 674624},
-    {"promotions", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -", 4, 422333},
-    {"promotions mirrored", "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ -", 4, 422333},
-    {"talkchess", "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -", 3, 62379},
-    {"middlegame", "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -", 3, 89890},
-};
-
 TEST(Perft, StandardPositionsMatchPublishedCounts) {
-  for (const PerftCase &c : perftCases) {
-    test::setUp(c.fen);
-    EXPECT_EQ(perft(c.depth), c.nodes) << c.name << " depth " << c.depth;
+  const struct {
+    int depth;
+    uint64_t nodes;
+  } counts[test::perftFenCount] = {{4, 197281}, {3, 97862}, {5, 674624}, {4, 422333},
+                                   {4, 422333}, {3, 62379}, {3, 89890}};
+  for (int i = 0; i < test::perftFenCount; i++) {
+    test::setUp(test::perftFens[i]);
+    EXPECT_EQ(perft(counts[i].depth), counts[i].nodes) << test::perftFens[i] << " depth " << counts[i].depth;
   }
 }
 

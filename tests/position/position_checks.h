@@ -1,13 +1,18 @@
 // Independent recomputation of everything the position keeps incrementally,
-// used by the make/unmake tests.
+// a snapshot of it for make/unmake, and generated lists as text.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "position/keys.h"
 #include "position/position.h"
+#include "test_support.h"
 
 namespace test {
 
@@ -40,11 +45,9 @@ inline void expectConsistent(const char *where) {
   for (int c = 0; c < 2; c++) {
     EXPECT_EQ(pos.colourBits[c], colourBits[c]);
     EXPECT_EQ(pos.material[c], material[c]);
-    for (int t = 0; t < 6; t++) {
-      EXPECT_EQ(pos.pieceBits[c][t], pieceBits[c][t]) << c << " " << t;
-      EXPECT_EQ(pos.pieceCount[c][t], pieceCount[c][t]) << c << " " << t;
-    }
-    EXPECT_EQ(std::memcmp(pos.pawnFileBits[c], pawnFiles[c], 10), 0);
+    EXPECT_EQ(std::memcmp(pos.pieceBits[c], pieceBits[c], sizeof pieceBits[c]), 0) << c;
+    EXPECT_EQ(std::memcmp(pos.pieceCount[c], pieceCount[c], sizeof pieceCount[c]), 0) << c;
+    EXPECT_EQ(std::memcmp(pos.pawnFileBits[c], pawnFiles[c], 10), 0) << c;
   }
   for (int s = 0; s < 64; s++) {
     if (!(occupied >> s & 1)) continue;
@@ -60,47 +63,42 @@ inline void expectConsistent(const char *where) {
   EXPECT_EQ(pos.checkInfo[pos.gamePly], computeCheckInfo());
 }
 
-// Everything a move and its unmake must leave as it was.
+// Every field a move and its unmake must leave as it was: the position up
+// to its per-ply history, without the line-neighbour rows of empty squares
+// (stale by design), and the current ply's check state.
 struct Snapshot {
-  int32_t board[128], sideToMove, kingSquare[2], pieceCount[2][6], pieceTotal, material[2];
-  uint8_t pawnFileBits[2][10];
-  Bitboard occupied, colourBits[2], pieceBits[2][6];
-  uint8_t lineNeighbour[64][8];
-  int32_t castleRights, castleMask[64], kingRookSquare[2], queenRookSquare[2], epSquare, fiftyCount;
-  HashKey hashKey;
-  PawnKey pawnKey;
-  int32_t gamePly, searchPly;
-  uint32_t checkInfo;
-
+  std::vector<unsigned char> bytes;
   static Snapshot take() {
     Snapshot s;
-    std::memset(&s, 0, sizeof s);
-    std::memcpy(s.board, pos.board, sizeof s.board);
-    s.sideToMove = pos.sideToMove;
-    std::memcpy(s.kingSquare, pos.kingSquare, sizeof s.kingSquare);
-    std::memcpy(s.pieceCount, pos.pieceCount, sizeof s.pieceCount);
-    s.pieceTotal = pos.pieceTotal;
-    std::memcpy(s.material, pos.material, sizeof s.material);
-    std::memcpy(s.pawnFileBits, pos.pawnFileBits, sizeof s.pawnFileBits);
-    s.occupied = pos.occupied;
-    std::memcpy(s.colourBits, pos.colourBits, sizeof s.colourBits);
-    std::memcpy(s.pieceBits, pos.pieceBits, sizeof s.pieceBits);
-    for (int sq = 0; sq < 64; sq++)  // rows of empty squares are stale by design
-      if (pos.occupied >> sq & 1) std::memcpy(s.lineNeighbour[sq], pos.lineNeighbour[sq], 8);
-    s.castleRights = pos.castleRights;
-    std::memcpy(s.castleMask, pos.castleMask, sizeof s.castleMask);
-    std::memcpy(s.kingRookSquare, pos.kingRookSquare, sizeof s.kingRookSquare);
-    std::memcpy(s.queenRookSquare, pos.queenRookSquare, sizeof s.queenRookSquare);
-    s.epSquare = pos.epSquare;
-    s.fiftyCount = pos.fiftyCount;
-    s.hashKey = pos.hashKey;
-    s.pawnKey = pos.pawnKey;
-    s.gamePly = pos.gamePly;
-    s.searchPly = pos.searchPly;
-    s.checkInfo = pos.checkInfo[pos.gamePly];
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(&pos);
+    s.bytes.assign(p, p + offsetof(Position, checkInfo));
+    for (int sq = 0; sq <= 64; sq++)
+      if (sq == 64 || !(pos.occupied >> sq & 1))
+        std::memset(&s.bytes[offsetof(Position, lineNeighbour) + sq * 8], 0, 8);
+    p = reinterpret_cast<const unsigned char *>(&pos.checkInfo[pos.gamePly]);
+    s.bytes.insert(s.bytes.end(), p, p + sizeof(uint32_t));
     return s;
   }
-  bool operator==(const Snapshot &o) const { return std::memcmp(this, &o, sizeof *this) == 0; }
+  bool operator==(const Snapshot &o) const { return bytes == o.bytes; }
 };
+
+// A generated move as its coordinate text and score word.
+using Listed = std::pair<std::string, uint32_t>;
+
+// The moves a generator lists from `from` (every square for -1), in order.
+inline std::vector<Listed> listOf(void (*generator)(), int from = -1) {
+  generator();
+  std::vector<Listed> out;
+  for (int i = moveListStart[pos.searchPly]; i < moveListStart[pos.searchPly + 1]; i++)
+    if (from < 0 || moveFrom(moveStack[i].move) == from)
+      out.push_back({moveToUciCoordinates(moveStack[i].move), moveStack[i].score});
+  return out;
+}
+
+inline std::vector<std::string> texts(const std::vector<Listed> &list) {
+  std::vector<std::string> out;
+  for (const Listed &l : list) out.push_back(l.first);
+  return out;
+}
 
 }  // namespace test

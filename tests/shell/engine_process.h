@@ -1,4 +1,5 @@
-// Running the real engine binary over pipes, as an interface does.
+// Running the real engine binary (or an adapter in front of it) over pipes,
+// as an interface does.
 #pragma once
 
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace test {
@@ -61,6 +61,18 @@ inline const char *const xboardFeatures =
     "feature variants=\"normal\"\n"
     "feature done=1\n";
 
+// The finished lines of `text` that start with `start`, without a CR before
+// the line feed.
+inline std::vector<std::string> linesStartingWith(const std::string &text, const std::string &start) {
+  std::vector<std::string> found;
+  for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+    std::string line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.compare(0, start.size(), start) == 0) found.push_back(line);
+  }
+  return found;
+}
+
 // A fresh empty directory, removed with its files when the object goes.
 struct TempDir {
   std::string path;
@@ -84,29 +96,26 @@ struct EngineRun {
 };
 
 // The engine started as a child process with pipes on both ends (or, with
-// `stdinFd` >= 0, with that descriptor as its standard input).
+// `stdinFd` >= 0, with that descriptor as its standard input).  `argv`
+// starts with the invocation name; with a `workDir` the child runs there and
+// has it as its home.  Another `program` than the engine may be run.
 class EngineProcess {
  public:
-  EngineProcess(const std::vector<std::string> &args = {}, const std::string &workDir = "",
-                const std::string &argv0 = "vorn", int stdinFd = -1) {
+  explicit EngineProcess(const std::vector<std::string> &argv = {"vorn"}, const std::string &workDir = "",
+                         int stdinFd = -1, std::string program = "") {
+    if (program.empty()) program = enginePath();
     signal(SIGPIPE, SIG_IGN);  // an engine that has quit must not kill the test
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
-      if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+      if (!workDir.empty() && (chdir(workDir.c_str()) != 0 || setenv("HOME", workDir.c_str(), 1) != 0)) _exit(127);
       dup2(stdinFd >= 0 ? stdinFd : in[0], 0);
       dup2(out[1], 1);
-      close(in[0]);
-      close(in[1]);
-      close(out[0]);
-      close(out[1]);
-      std::vector<char *> argv;
-      argv.push_back(const_cast<char *>(argv0.c_str()));
-      for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-      argv.push_back(nullptr);
-      std::string path = enginePath();
-      execv(path.c_str(), argv.data());
+      std::vector<char *> args;
+      for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+      args.push_back(nullptr);
+      execv(program.c_str(), args.data());
       _exit(127);
     }
     close(in[0]);
@@ -144,37 +153,28 @@ class EngineProcess {
     if (toEngine_ >= 0) close(toEngine_);
     toEngine_ = -1;
   }
-  // Reads until the output contains `marker` (true) or the time runs out.
-  bool waitFor(const std::string &marker, int timeoutMs = 20000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (output_.find(marker) == std::string::npos) {
-      int left = int(
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
-      if (left <= 0) return false;
+  // Reads until the output holds `n` lines starting with `start` (true), or
+  // the output ends or the time runs out (false).  An empty `start` waits
+  // for the end.
+  bool waitForLines(const std::string &start, size_t n, int timeoutMs = 60000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (start.empty() || linesStartingWith(output_, start).size() < n) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
       pollfd fd = {fromEngine_, POLLIN, 0};
-      if (poll(&fd, 1, left) <= 0) return false;
-      if (!readSome()) return false;
+      if (left <= 0 || poll(&fd, 1, int(left)) <= 0 || !readSome()) return false;
     }
     return true;
   }
   // Closes the input, reads to the end and returns the output and exit code.
   EngineRun finish(int timeoutMs = 20000) {
     closeInput();
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    EngineRun run;
-    for (;;) {
-      int left = int(
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
-      pollfd fd = {fromEngine_, POLLIN, 0};
-      if (left <= 0 || poll(&fd, 1, left) <= 0) {
-        kill(pid_, SIGKILL);
-        break;
-      }
-      if (!readSome()) break;
-    }
+    waitForLines("", 0, timeoutMs);
+    if (!ended_) kill(pid_, SIGKILL);
     int status = 0;
     waitpid(pid_, &status, 0);
     reaped_ = true;
+    EngineRun run;
     run.output = output_;
     if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     return run;
@@ -185,23 +185,28 @@ class EngineProcess {
   bool readSome() {
     char buffer[65536];
     ssize_t n = read(fromEngine_, buffer, sizeof buffer);
-    if (n <= 0) return false;
+    ended_ = n <= 0;
+    if (ended_) return false;
     output_.append(buffer, size_t(n));
     return true;
   }
   pid_t pid_ = -1;
   int toEngine_ = -1;
   int fromEngine_ = -1;
-  bool reaped_ = false;
+  bool reaped_ = false, ended_ = false;
   std::string output_;
 };
 
 // Runs the engine on `input` (then the end of input) and collects everything.
-inline EngineRun runEngine(const std::string &input, const std::vector<std::string> &args = {},
-                           const std::string &workDir = "") {
-  EngineProcess engine(args, workDir);
+inline EngineRun runEngine(const std::string &input, const std::string &workDir = "") {
+  EngineProcess engine({"vorn"}, workDir);
   engine.send(input);
   return engine.finish();
+}
+
+// A shell command run to its end, its output with its error output.
+inline EngineRun runCommand(const std::string &command, int timeoutMs) {
+  return EngineProcess({"sh", "-c", command + " 2>&1"}, "", -1, "/bin/sh").finish(timeoutMs);
 }
 
 }  // namespace test

@@ -1,23 +1,17 @@
-// Initialisation, a new game, the clock and the word reader.
+// Initialisation and the commands that must wait for a running search.
 #include "shell/engine_state.h"
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstring>
 
 #include "position/position.h"
 #include "search/hash_tables.h"
 #include "shell/clock.h"
 #include "shell/dispatcher.h"
-#include "shell/new_game.h"
 #include "shell/startup.h"
-#include "shell/words.h"
 
 namespace {
-
-int64_t fakeNow = 0;
-int64_t fakeClock() { return fakeNow; }
 
 class EngineStateTest : public ::testing::Test {
  protected:
@@ -31,9 +25,9 @@ class EngineStateTest : public ::testing::Test {
   }
 };
 
+// The defaults come before the first game, so its clocks start from them.
 TEST_F(EngineStateTest, InitAppStartsTheFirstGameWithTheDefaultClocks) {
-  timeControl.baseTime = 1;
-  timeControl.maxMoveTime = 1;
+  timeControl.baseTime = timeControl.maxMoveTime = 1;
   timeControl.maxSearchDepth = 3;
   shell.multiPV = 4;
   shell.forceMode = 1;
@@ -63,93 +57,13 @@ TEST_F(EngineStateTest, InitAppReportsMissingMemory) {
   EXPECT_EQ(hashTables.pawn, nullptr);
 }
 
-TEST_F(EngineStateTest, NewGameResetsThePerGameState) {
-  ASSERT_EQ(initApp(), 1);
-  std::strcpy(gameRecord.startFen, "8/8/8/8/8/8/8/8 w - -");
-  shell.engineFlags |= FLAG_OPPONENT_COMPUTER | FLAG_PONDER;
-  searchResult.lastSearchScore = 77;
-  searchResult.pvLength = 5;
-  shell.gameOver = 1;
-  timeControl.baseTime = 6000;
-  shell.resignCount = 2;
-  gameRecord.gameLength = 40;
-  gameRecord.bookExitPly = 9;
-  timeControl.lastMoveTime = 150;
-  shell.engineSide = BLACK;
-  shell.pendingFrom = shell.pendingTo = 12;
-  shell.pondering = 1;
-  gameRecord.bookMovesLeft = 0;
-  hashTables.trans[0].slot[0].depth = 9;
-  hashTables.pawn[0].key = 5;
-  fakeNow = 1000;
-  setClockSource(fakeClock);
-  fakeNow = 4000;
-  EXPECT_EQ(elapsedMs(), 3000);
-
-  newGame();
-  EXPECT_EQ(elapsedMs(), 0);
-  EXPECT_STREQ(gameRecord.startFen, "");
-  EXPECT_EQ(shell.engineFlags & (FLAG_OPPONENT_COMPUTER | FLAG_PONDER), FLAG_PONDER);
-  EXPECT_EQ(searchResult.lastSearchScore, 0);
-  EXPECT_EQ(searchResult.pvLength, 0);
-  EXPECT_EQ(shell.gameOver, 0);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 6000);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 6000);
-  EXPECT_EQ(shell.resignCount, 0);
-  EXPECT_EQ(gameRecord.gameLength, -1);
-  EXPECT_EQ(gameRecord.bookExitPly, 0);
-  EXPECT_EQ(timeControl.lastMoveTime, 20);
-  EXPECT_EQ(shell.engineSide, NO_COLOUR);
-  EXPECT_EQ(shell.pendingFrom, -1);
-  EXPECT_EQ(shell.pendingTo, -1);
-  EXPECT_EQ(shell.pondering, 0);
-  EXPECT_EQ(gameRecord.bookMovesLeft, 3);
-  EXPECT_EQ(hashTables.trans[0].slot[0].depth, 0);
-  EXPECT_EQ(hashTables.pawn[0].key, 0xFFFFFFFFu);
-  EXPECT_EQ(moveListStart[1] - moveListStart[0], 20);  // the root moves are generated
-}
-
-TEST_F(EngineStateTest, ClockCountsFromItsLastStart) {
-  fakeNow = 500;
-  setClockSource(fakeClock);
-  EXPECT_EQ(elapsedMs(), 0);
-  fakeNow = 1234;
-  EXPECT_EQ(elapsedMs(), 734);
-  restartClock();
-  fakeNow = 1300;
-  EXPECT_EQ(elapsedMs(), 66);
-  setClockSource(nullptr);
-  EXPECT_GE(elapsedMs(), 0);
-}
-
-TEST_F(EngineStateTest, EngineNameTakesTheDigitOfTheProgramName) {
-  nameEngine("vorn3");
-  EXPECT_STREQ(shell.engineName, "Vorn 2.03");
-  resetEngineState();
+TEST_F(EngineStateTest, RepeatedNamingNeverRunsPastTheName) {
   nameEngine(nullptr);
-  nameEngine("");
-  nameEngine("/x/y/");
-  nameEngine("vorn");
-  nameEngine("vornX");
-  EXPECT_STREQ(shell.engineName, "Vorn 2.0");
-  // Repeated naming never runs past the 16-byte name.
   for (int i = 0; i < 40; i++) nameEngine("vorn5");
   EXPECT_LT(std::strlen(shell.engineName), size_t(ENGINE_NAME_SIZE));
 }
 
-TEST_F(EngineStateTest, DispatcherBeforeAProtocol) {
-  freeEverything();
-  testing::internal::CaptureStdout();
-  char blank[] = "    ";
-  char empty[] = "";
-  char words[] = "  new   game ";
-  dispatchLine(nullptr);
-  dispatchLine(blank);
-  dispatchLine(empty);
-  dispatchLine(words);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Enter the protocol first (xboard or uci)\n");
-}
-
+// Re-initialising would free the tables under the running search.
 TEST_F(EngineStateTest, ProtocolChoiceAndConsoleCommandsWaitForTheSearch) {
   ASSERT_EQ(initApp(), 1);
   TTBucket *table = hashTables.trans;
@@ -160,45 +74,8 @@ TEST_F(EngineStateTest, ProtocolChoiceAndConsoleCommandsWaitForTheSearch) {
     dispatchLine(line.data());
   }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(hashTables.trans, table);  // nothing freed under the search
+  EXPECT_EQ(hashTables.trans, table);
   EXPECT_EQ(shell.engineFlags & (FLAG_XBOARD | FLAG_UCI), FLAG_XBOARD);
-}
-
-TEST(WordReader, SplitsLikeStrtokAndNeverHandsOutNull) {
-  char line[] = "  go  wtime 60000 btime\t x ";
-  WordReader words = wordsOf(line);
-  EXPECT_STREQ(nextWord(words), "go");
-  EXPECT_STREQ(nextText(words), "wtime");
-  EXPECT_EQ(nextNumber(words), 60000);
-  EXPECT_STREQ(nextWord(words), "btime\t");
-  EXPECT_STREQ(nextWord(words), "x");
-  EXPECT_EQ(nextWord(words), nullptr);
-  EXPECT_STREQ(nextText(words), "");
-  EXPECT_EQ(nextNumber(words), 0);
-
-  char fen[] = "fen 8/8/8/8/8/8/8/K6k w - - 0 1 moves a1a2";
-  words = wordsOf(fen);
-  EXPECT_STREQ(nextWord(words), "fen");
-  EXPECT_STREQ(nextWord(words, "mM"), "8/8/8/8/8/8/8/K6k w - - 0 1 ");
-  EXPECT_STREQ(nextWord(words), "oves");
-  EXPECT_STREQ(nextWord(words), "a1a2");
-}
-
-TEST(WordReader, NumbersReadLikeAtoiWithoutOverflow) {
-  EXPECT_EQ(textToNumber("42"), 42);
-  EXPECT_EQ(textToNumber("  -17abc"), -17);
-  EXPECT_EQ(textToNumber("+8"), 8);
-  EXPECT_EQ(textToNumber("5:30"), 5);
-  EXPECT_EQ(textToNumber("x5"), 0);
-  EXPECT_EQ(textToNumber(""), 0);
-  EXPECT_EQ(textToNumber("-"), 0);
-  EXPECT_EQ(textToNumber("99999999999999999999999"), INT64_MAX);
-  EXPECT_EQ(textToNumber("-99999999999999999999999"), INT64_MIN);
-  EXPECT_EQ(clampToInt(textToNumber("3000000000")), INT32_MAX);
-  EXPECT_EQ(clampToInt(textToNumber("-3000000000")), INT32_MIN);
-  char word[] = "WTime9";
-  lowerWord(word);
-  EXPECT_STREQ(word, "wtime9");
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ TEST_F(GameEndTest, RepetitionCountsEarlierOccurrencesWithTheSameSideToMove) {
   EXPECT_EQ(repetitionCount(), 0);
 }
 
-TEST_F(GameEndTest, ThirdOccurrenceEndsTheGameAndMarksTheCheck) {
+// The last move's check mark becomes a mate mark when the game ends.
+TEST_F(GameEndTest, ThirdOccurrenceAndMateMarkTheLastMove) {
   test::setUp("4k3/8/8/8/8/8/8/R3K3 w - -");
   play({"a1a8", "e8e7", "a8a1", "e7e8", "a1a8", "e8e7", "a8a1"});
   EXPECT_EQ(gameEndOutput(), "");
@@ -55,30 +56,7 @@ TEST_F(GameEndTest, ThirdOccurrenceEndsTheGameAndMarksTheCheck) {
   EXPECT_EQ(gameEndOutput(), "1/2-1/2 {Draw by repetition}\n");
   EXPECT_EQ(shell.gameOver, 1);
   EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], "Ke8#");
-}
 
-TEST_F(GameEndTest, MateNamesTheWinner) {
-  const char *whiteMated = "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq -";
-  const char *blackMated = "r1bqkb1r/pppp1Qpp/2n2n2/4p3/2B1P3/8/PPPP1PPP/RNB1K1NR b KQkq -";
-  const struct {
-    const char *fen;
-    int engineSide;
-    const char *line;
-  } cases[] = {
-      {whiteMated, BLACK, "0-1 {Computer wins}\n"},  {whiteMated, WHITE, "0-1 {You win}\n"},
-      {whiteMated, NO_COLOUR, "0-1 {Black wins}\n"}, {blackMated, WHITE, "1-0 {Computer wins}\n"},
-      {blackMated, BLACK, "1-0 {You win}\n"},        {blackMated, NO_COLOUR, "1-0 {White wins}\n"},
-  };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    shell.gameOver = 0;
-    shell.engineSide = c.engineSide;
-    EXPECT_EQ(gameEndOutput(), c.line) << c.fen;
-    EXPECT_EQ(shell.gameOver, 1);
-  }
-}
-
-TEST_F(GameEndTest, MatingMoveGetsItsMark) {
   test::setUp("6k1/5ppp/8/8/8/8/8/R5K1 w - -");
   play({"a1a8"});
   std::snprintf(gameRecord.moveTextList[0], MOVE_TEXT_SIZE, "Ra8+");
@@ -87,28 +65,39 @@ TEST_F(GameEndTest, MatingMoveGetsItsMark) {
   EXPECT_STREQ(gameRecord.moveTextList[0], "Ra8#");
 }
 
-TEST_F(GameEndTest, Stalemate) {
-  test::setUp("7k/5Q2/6K1/8/8/8/8/8 b - -");
-  EXPECT_EQ(gameEndOutput(), "1/2-1/2 {Stalemate}\n");
-  EXPECT_EQ(shell.gameOver, 1);
+TEST_F(GameEndTest, MateStalemateAndTheFiftyMoveRule) {
+  const char *whiteMated = "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq -";
+  const char *blackMated = "r1bqkb1r/pppp1Qpp/2n2n2/4p3/2B1P3/8/PPPP1PPP/RNB1K1NR b KQkq -";
+  const char *rook = "4k3/8/8/8/8/8/8/R3K3 w - -";
+  const struct {
+    const char *fen;
+    int engineSide, fiftyCount;
+    const char *line;
+  } cases[] = {
+      {whiteMated, BLACK, 0, "0-1 {Computer wins}\n"},
+      {whiteMated, WHITE, 0, "0-1 {You win}\n"},
+      {whiteMated, NO_COLOUR, 0, "0-1 {Black wins}\n"},
+      {blackMated, WHITE, 0, "1-0 {Computer wins}\n"},
+      {blackMated, BLACK, 0, "1-0 {You win}\n"},
+      {blackMated, NO_COLOUR, 0, "1-0 {White wins}\n"},
+      {whiteMated, NO_COLOUR, 100, "0-1 {Black wins}\n"},  // mate on the hundredth half-move is still mate
+      {"7k/5Q2/6K1/8/8/8/8/8 b - -", NO_COLOUR, 0, "1/2-1/2 {Stalemate}\n"},
+      // More half-moves than the game's plies: the repetition scan must stay inside the record.
+      {rook, NO_COLOUR, 99, ""},
+      {rook, NO_COLOUR, 100, "1/2-1/2 {Draw by fifty move rule}\n"},
+  };
+  for (const auto &c : cases) {
+    test::setUp(c.fen);
+    shell.gameOver = 0;
+    shell.engineSide = c.engineSide;
+    pos.fiftyCount = c.fiftyCount;
+    EXPECT_EQ(gameEndOutput(), c.line) << c.fen << " " << c.fiftyCount;
+    EXPECT_EQ(shell.gameOver, c.line[0] ? 1 : 0) << c.fen;
+  }
 }
 
-TEST_F(GameEndTest, FiftyMoveRuleAtOneHundredHalfMoves) {
-  test::setUp("4k3/8/8/8/8/8/8/R3K3 w - -");
-  pos.fiftyCount = 99;  // more than the game's plies: the repetition scan must stay inside the record
-  EXPECT_EQ(gameEndOutput(), "");
-  EXPECT_EQ(shell.gameOver, 0);
-  pos.fiftyCount = 100;
-  EXPECT_EQ(gameEndOutput(), "1/2-1/2 {Draw by fifty move rule}\n");
-  EXPECT_EQ(shell.gameOver, 1);
-}
-
-TEST_F(GameEndTest, MateOnTheHundredthHalfMoveIsStillMate) {
-  test::setUp("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq -");
-  pos.fiftyCount = 100;
-  EXPECT_EQ(gameEndOutput(), "0-1 {Black wins}\n");
-}
-
+// A result line is a claim to the interface: a dead draw only when neither
+// side can possibly mate, and never beside a mate score.
 TEST_F(GameEndTest, InsufficientMaterialOnlyWhenNoMateIsPossible) {
   const struct {
     const char *fen;
@@ -133,14 +122,11 @@ TEST_F(GameEndTest, InsufficientMaterialOnlyWhenNoMateIsPossible) {
     EXPECT_EQ(gameEndOutput(), c.dead ? "1/2-1/2 {Insufficient material}\n" : "") << c.fen;
     EXPECT_EQ(shell.gameOver, 0) << c.fen;  // announced, but the game goes on
   }
-}
-
-TEST_F(GameEndTest, NoDeadDrawClaimBesideAMateScore) {
   test::setUp("8/8/8/4k3/8/8/8/4KN2 w - -");
-  searchResult.lastSearchScore = 9500;
-  EXPECT_EQ(gameEndOutput(), "");
-  searchResult.lastSearchScore = -9500;
-  EXPECT_EQ(gameEndOutput(), "");
+  for (int score : {9500, -9500}) {
+    searchResult.lastSearchScore = score;
+    EXPECT_EQ(gameEndOutput(), "");
+  }
 }
 
 }  // namespace

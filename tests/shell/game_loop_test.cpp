@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine_process.h"
 #include "position/move_text.h"
 #include "position/position.h"
 #include "search/search_state.h"
@@ -33,21 +34,19 @@ class GameLoop : public test::UciTest {
     thinkStep();
     return testing::internal::GetCapturedStdout();
   }
-  static std::vector<std::string> linesStartingWith(const std::string &text, const std::string &start) {
-    std::vector<std::string> found;
-    size_t at = 0;
-    while (at < text.size()) {
-      size_t end = text.find('\n', at);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(at, end - at);
-      if (line.compare(0, start.size(), start) == 0) found.push_back(line);
-      at = end + 1;
-    }
-    return found;
+  static size_t count(const std::string &text, const char *start) {
+    return test::linesStartingWith(text, start).size();
   }
-  static bool endsWith(const std::string &text, const std::string &end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+  // A move typed at an xboard interface; returns what was printed.
+  static std::string typed(const char *from, const char *to, char promotion = 0) {
+    shell.pendingFrom = test::square(from);
+    shell.pendingTo = test::square(to);
+    shell.pendingPromotion = promotion;
+    testing::internal::CaptureStdout();
+    playPendingMove();
+    return testing::internal::GetCapturedStdout();
   }
+  static void useXboard(int flags = 0) { shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD | flags; }
   static std::string knightShuffle(int plies) {
     static const char *cycle[] = {" g1f3", " g8f6", " f3g1", " f6g8"};
     std::string moves;
@@ -61,39 +60,33 @@ TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
   EXPECT_EQ(pos.gamePly, 2);
   EXPECT_STREQ(gameRecord.moveTextList[0], "e4");
   EXPECT_EQ(gameRecord.gameLength, 1);
-
   command("position startpos moves e2e4 e7e5 g1f3");
   EXPECT_EQ(pos.gamePly, 3);
   // The first two words were compared, not replayed: they keep their raw text.
   EXPECT_STREQ(gameRecord.moveTextList[0], "e2e4");
   EXPECT_STREQ(gameRecord.moveTextList[2], "Nf3");
   EXPECT_EQ(gameRecord.gameLength, 2);
-
-  // An earlier move changed: the whole list is played after a new game.
+  // An earlier move changed, or a shorter list (the interface took moves
+  // back): the whole list is played after a new game.
   command("position startpos moves d2d4 e7e5 g1f3");
   EXPECT_STREQ(gameRecord.moveTextList[0], "d4");
   EXPECT_EQ(pos.gamePly, 3);
-  // A shorter list (the interface took moves back) is replayed as well.
   command("position startpos moves d2d4");
   EXPECT_STREQ(gameRecord.moveTextList[0], "d4");
   EXPECT_EQ(pos.gamePly, 1);
   EXPECT_EQ(pos.sideToMove, BLACK);
-}
-
-TEST_F(GameLoop, TheStartPositionAndPromotionsDecideWhetherTheGameGoesOn) {
+  // The start position and the promotion piece decide too, not the letter's case.
   const std::string fen = "7k/P7/8/8/8/8/8/K7 w - -";
   command("position fen " + fen + " moves a7a8n h8g7");
-  EXPECT_EQ(pos.gamePly, 2);
   EXPECT_STREQ(gameRecord.startFen, fen.c_str());
   EXPECT_EQ(wordType(pos.board[test::square("a8")]), KNIGHT);
-
-  command("position fen " + fen + " moves a7a8N h8g7 a1b1");  // the letter's case does not matter
+  command("position fen " + fen + " moves a7a8N h8g7 a1b1");
   EXPECT_STREQ(gameRecord.moveTextList[0], "a7a8N");
   EXPECT_EQ(pos.gamePly, 3);
-  command("position fen " + fen + " moves a7a8q h8g8");  // another piece: replayed
+  command("position fen " + fen + " moves a7a8q h8g8");
   EXPECT_STREQ(gameRecord.moveTextList[0], "a8=Q+");
   EXPECT_EQ(wordType(pos.board[test::square("a8")]), QUEEN);
-  command("position startpos moves a2a4");  // another start position: replayed
+  command("position startpos moves a2a4");
   EXPECT_STREQ(gameRecord.startFen, "");
   EXPECT_EQ(pos.gamePly, 1);
 }
@@ -134,8 +127,7 @@ TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   EXPECT_EQ(gameRecord.listCutShort, 1);
   EXPECT_EQ(shell.gameOver, 1);
   // A list that just fits is the game on the board.
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH)),
-            "1/2-1/2 {Draw by fifty move rule}\n");
+  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH)), "1/2-1/2 {Draw by fifty move rule}\n");
   EXPECT_EQ(gameRecord.listCutShort, 0);
   EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
   EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH + 1)),
@@ -144,11 +136,7 @@ TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   EXPECT_STREQ(gameRecord.moveTextList[0], "g1f3");  // the same game: not replayed
 
   // A typed move is refused there.
-  shell.pendingFrom = test::square("g8");
-  shell.pendingTo = test::square("f6");
-  testing::internal::CaptureStdout();
-  playPendingMove();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR (maximum number of moves reached): main\n");
+  EXPECT_EQ(typed("g8", "f6"), "ERROR (maximum number of moves reached): main\n");
   EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
   EXPECT_EQ(shell.pendingFrom, -1);
 }
@@ -171,61 +159,40 @@ TEST_F(GameLoop, AFenTheEngineCannotUseLeavesTheInitialPosition) {
   EXPECT_EQ(pos.gamePly, 2);
 }
 
-TEST_F(GameLoop, TheEndOfTheGameIsAnnouncedAfterTheReplay) {
-  EXPECT_EQ(command("position startpos moves f2f3 e7e5 g2g4 d8h4"), "0-1 {Black wins}\n");
-  EXPECT_STREQ(gameRecord.moveTextList[3], "Qh4#");
-  EXPECT_EQ(shell.gameOver, 1);
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(8)), "1/2-1/2 {Draw by repetition}\n");
-  EXPECT_EQ(command("position startpos moves e2e4"), "");
-  EXPECT_EQ(shell.gameOver, 0);
-}
-
 TEST_F(GameLoop, TakingBack) {
+  auto takeBack = [](const char *plies) {
+    std::strcpy(shell.commandArg, plies);
+    shell.pendingCommand = COMMAND_TAKE_BACK;
+    carryOutCommand();
+  };
   command("position startpos moves e2e4 e7e5 g1f3");
   gameRecord.bookMovesLeft = 0;
   shell.gameOver = 1;
   shell.engineSide = WHITE;
-  shell.pendingCommand = COMMAND_TAKE_BACK;
-  std::strcpy(shell.commandArg, "2");
-  carryOutCommand();
+  takeBack("2");
   EXPECT_EQ(pos.gamePly, 1);
   EXPECT_EQ(shell.gameOver, 0);
   EXPECT_EQ(shell.engineSide, NO_COLOUR);
   EXPECT_EQ(gameRecord.bookMovesLeft, 0);  // the game ended with the last move taken back
   EXPECT_EQ(gameRecord.gameLength, 2);
-
-  shell.pendingCommand = COMMAND_TAKE_BACK;
-  shell.commandArg[0] = '\0';
-  carryOutCommand();
+  takeBack("");  // one ply
   EXPECT_EQ(pos.gamePly, 0);
   EXPECT_EQ(gameRecord.bookMovesLeft, 3);  // already inside the record: the book is back
   EXPECT_EQ(pos.hashKey, computeHashKey());
-
-  std::strcpy(shell.commandArg, "2");
-  shell.pendingCommand = COMMAND_TAKE_BACK;
-  carryOutCommand();  // nothing left to take back
+  takeBack("2");  // nothing left to take back
   EXPECT_EQ(pos.gamePly, 0);
   EXPECT_EQ(pos.searchPly, 0);
 }
 
 TEST_F(GameLoop, TypedMoves) {
-  shell.pendingFrom = test::square("e2");
-  shell.pendingTo = test::square("e4");
-  playPendingMove();
+  typed("e2", "e4");
   EXPECT_EQ(pos.gamePly, 1);
   EXPECT_EQ(shell.engineSide, BLACK);  // the engine answers
   EXPECT_EQ(gameRecord.gameLength, 0);
   EXPECT_STREQ(gameRecord.moveTextList[0], "e4");
-
-  shell.pendingFrom = test::square("e7");
-  shell.pendingTo = test::square("e4");
-  shell.pendingPromotion = 'q';
-  testing::internal::CaptureStdout();
-  playPendingMove();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Illegal move: e7e4q\n");
+  EXPECT_EQ(typed("e7", "e4", 'q'), "Illegal move: e7e4q\n");
   EXPECT_EQ(pos.gamePly, 1);
   EXPECT_EQ(shell.pendingFrom, -1);
-
   const struct {
     char letter;
     int type;
@@ -233,32 +200,11 @@ TEST_F(GameLoop, TypedMoves) {
   for (const auto &p : promotions) {
     command("position fen 7k/P7/8/8/8/8/8/K7 w - -");
     shell.forceMode = 1;
-    shell.pendingFrom = test::square("a7");
-    shell.pendingTo = test::square("a8");
-    shell.pendingPromotion = p.letter;
-    testing::internal::CaptureStdout();
-    playPendingMove();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(typed("a7", "a8", p.letter),
               p.type == KNIGHT || p.type == BISHOP ? "1/2-1/2 {Insufficient material}\n" : "");
     EXPECT_EQ(wordType(pos.board[test::square("a8")]), p.type) << p.letter;
     EXPECT_EQ(shell.engineSide, NO_COLOUR);  // in force mode the engine only records
   }
-}
-
-TEST_F(GameLoop, TheThinkStepAnswersAGoWithOneLegalMoveAndPlaysIt) {
-  command("position startpos moves e2e4");
-  std::vector<std::string> legal;
-  for (Move m : test::legalMoves()) legal.push_back(std::string("bestmove ") + moveToUciCoordinates(m));
-  command("go depth 2");
-  EXPECT_EQ(shell.engineSide, BLACK);
-  std::string out = think();
-  std::vector<std::string> answers = linesStartingWith(out, "bestmove");
-  ASSERT_EQ(answers.size(), 1u) << out;
-  EXPECT_NE(std::find(legal.begin(), legal.end(), answers[0]), legal.end()) << answers[0];
-  EXPECT_EQ(pos.gamePly, 2);
-  EXPECT_EQ(gameRecord.gameLength, 1);
-  EXPECT_EQ(pos.searchPly, 0);
-  EXPECT_EQ(shell.searching, 0);
 }
 
 // A move of the principal variation may come from the transposition table
@@ -283,44 +229,13 @@ TEST_F(GameLoop, MovesFromTheSearchAreCompletedFromTheLegalMoves) {
   EXPECT_EQ(pos.gamePly, 0);
 }
 
-TEST_F(GameLoop, WithoutALegalMoveTheAnswerIsTheNullMove) {
-  command("position fen 7k/5Q2/6K1/8/8/8/8/8 b - -");
-  command("go depth 3");
-  std::string out = think();
-  EXPECT_TRUE(endsWith(out, "ERROR (no legal moves): think\nbestmove 0000\n1/2-1/2 {Stalemate}\n")) << out;
-  EXPECT_EQ(linesStartingWith(out, "bestmove").size(), 1u);
-  EXPECT_EQ(shell.gameOver, 1);
-  EXPECT_EQ(shell.engineSide, NO_COLOUR);
-  command("position startpos moves f2f3 e7e5 g2g4 d8h4");
-  command("go depth 3");
-  out = think();
-  EXPECT_TRUE(endsWith(out, "ERROR (no legal moves): think\nbestmove 0000\n0-1 {Black wins}\n")) << out;
-}
-
-TEST_F(GameLoop, AStoppedSearchIsAnsweredButNotPlayed) {
-  command("position startpos moves e2e4");
-  command("go movetime 700");
-  command("go infinite");
-  EXPECT_EQ(shell.analyzeMode, 1);
-  shell.engineSide = pos.sideToMove;  // as the loop does in analysis
-  queueInput("isready\nstop\n");
-  std::string out = think();
-  EXPECT_EQ(linesStartingWith(out, "bestmove").size(), 1u) << out;
-  EXPECT_EQ(linesStartingWith(out, "readyok").size(), 1u) << out;
-  EXPECT_LT(out.find("readyok"), out.find("bestmove"));
-  EXPECT_EQ(pos.gamePly, 1);
-  EXPECT_EQ(shell.engineSide, NO_COLOUR);
-  EXPECT_EQ(shell.analyzeMode, 0);
-  EXPECT_EQ(timeControl.maxMoveTime, 70);
-}
-
 TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
   command("position startpos moves e2e4 e7e5");
   command("go ponder wtime 100000 btime 100000");
   EXPECT_EQ(shell.pondering, 1);
   queueInput("stop\n");
   std::string out = think();
-  EXPECT_EQ(linesStartingWith(out, "bestmove"), std::vector<std::string>{"bestmove 0000"}) << out;
+  EXPECT_EQ(test::linesStartingWith(out, "bestmove"), std::vector<std::string>{"bestmove 0000"}) << out;
   EXPECT_EQ(pos.gamePly, 1);
   EXPECT_EQ(shell.pondering, 0);
   // The next position restores the move and plays the one really made.
@@ -330,84 +245,35 @@ TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
   EXPECT_EQ(pos.hashKey, computeHashKey());
 }
 
-TEST_F(GameLoop, APonderHitTurnsThePonderSearchIntoTheEnginesMove) {
-  command("position startpos moves e2e4 e7e5");
-  command("go ponder wtime 2000 btime 2000");
-  queueInput("ponderhit\n");
-  std::string out = think();
-  EXPECT_EQ(linesStartingWith(out, "bestmove").size(), 1u) << out;
-  EXPECT_EQ(linesStartingWith(out, "bestmove 0000").size(), 0u) << out;
-  EXPECT_EQ(pos.gamePly, 3);
-  EXPECT_EQ(shell.pondering, 0);
-}
-
-int64_t frozenNow = 0;
-int64_t frozenClock() { return frozenNow; }
-
-TEST_F(GameLoop, TheClockIsChargedAndRefilledAfterTheEnginesMove) {
-  setClockSource(frozenClock);
-  command("position startpos moves e2e4 e7e5");
-  TimeControl &tc = timeControl;
-  tc.baseTime = 3000;
-  tc.movesToGo = 2;
-  tc.timeIncrement = 50;
-  tc.maxMoveTime = 3000;
-  tc.maxSearchDepth = 2;
-  tc.clockTime[WHITE] = 1000;
-  shell.engineSide = WHITE;
-  think();
-  // The engine's second move ends the control of two moves.
-  EXPECT_EQ(tc.clockTime[WHITE], 1000 + 3000 + 50);
-  command("position startpos moves e2e4 e7e5 g1f3");
-  tc.clockTime[BLACK] = 700;
-  shell.engineSide = BLACK;
-  tc.movesToGo = 3;
-  think();
-  EXPECT_EQ(tc.clockTime[BLACK], 700 + 50);
-}
-
-TEST_F(GameLoop, XboardMovesAreSentInAlgebraicNotation) {
-  command("position startpos moves");
-  shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD;
-  timeControl.maxSearchDepth = 3;
-  timeControl.maxMoveTime = timeControl.baseTime = 0;
-  shell.engineSide = WHITE;
-  std::string out = think();
-  std::vector<std::string> moves = linesStartingWith(out, "move ");
-  ASSERT_EQ(moves.size(), 1u) << out;
-  EXPECT_EQ(moves[0].find("bestmove"), std::string::npos);
-  EXPECT_STREQ(gameRecord.moveTextList[0], moves[0].c_str() + 5);
-  EXPECT_EQ(pos.gamePly, 1);
-}
-
-// xboard: three bad scores in a row, 40 moves per control.  The engine
-// resigns when the opponent has time to win, and plays on otherwise.
+// xboard: the third hopeless score in a row (40 moves per control) resigns
+// when the opponent has time to win; otherwise the move goes out in
+// algebraic notation as the record has it.
 TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
-  for (int32_t opponentClock : {60000, 10000}) {
+  const struct {
+    int resignCount;
+    int32_t opponentClock;
+    bool resigns;
+  } cases[] = {{0, 60000, false}, {2, 60000, true}, {2, 10000, false}};
+  for (const auto &c : cases) {
+    shell.engineFlags = (shell.engineFlags & ~FLAG_XBOARD) | FLAG_UCI;  // for "position"
     command("position fen k7/8/8/8/8/8/qq6/7K w - -");
-    TimeControl &tc = timeControl;
-    tc.movesToGo = 40;
-    tc.baseTime = tc.maxMoveTime = 0;
-    tc.maxSearchDepth = 3;
-    tc.clockTime[WHITE] = 60000;
-    tc.clockTime[BLACK] = opponentClock;
-    std::string moves;
-    for (int turn = 1; turn <= 3; turn++) {
-      shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD | FLAG_RESIGN;
-      shell.engineSide = WHITE;
-      std::string out = think();
-      EXPECT_LT(searchResult.lastSearchScore, -800);
-      bool resigned = !linesStartingWith(out, "resign").empty();
-      EXPECT_EQ(resigned, turn == 3 && opponentClock == 60000) << turn << out;
-      EXPECT_EQ(linesStartingWith(out, "move ").size(), resigned ? 0u : 1u) << out;
-      EXPECT_EQ(shell.gameOver, resigned ? 1 : 0);
-      // Black's king walks along the back rank, so no position repeats and
-      // the engine cannot hope for a draw by repetition.
-      static const char *const walk[] = {" a8b8", " b8c8", " c8d8"};
-      moves += std::string(" ") + moveToUciCoordinates(pos.plyRecords[pos.gamePly - 1].move) + walk[turn - 1];
-      shell.engineFlags = (shell.engineFlags & ~FLAG_XBOARD) | FLAG_UCI;
-      command("position fen k7/8/8/8/8/8/qq6/7K w - - moves" + moves);
-      ASSERT_EQ(pos.gamePly, 2 * turn) << moves;
+    useXboard(FLAG_RESIGN);
+    timeControl.movesToGo = 40;
+    timeControl.baseTime = timeControl.maxMoveTime = 0;
+    timeControl.maxSearchDepth = 3;
+    timeControl.clockTime[WHITE] = 60000;
+    timeControl.clockTime[BLACK] = c.opponentClock;
+    shell.resignCount = c.resignCount;
+    shell.engineSide = WHITE;
+    const std::string out = think();
+    EXPECT_LT(searchResult.lastSearchScore, -800);
+    EXPECT_EQ(shell.resignCount, c.resignCount + 1);
+    EXPECT_EQ(count(out, "resign"), c.resigns ? 1u : 0u) << out;
+    EXPECT_EQ(shell.gameOver, c.resigns ? 1 : 0);
+    const std::vector<std::string> sent = test::linesStartingWith(out, "move ");
+    ASSERT_EQ(sent.size(), c.resigns ? 0u : 1u) << out;
+    if (!c.resigns) {
+      EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], sent[0].c_str() + 5);
     }
   }
 }
@@ -424,7 +290,7 @@ void quitWhilePondering() {
 
 TEST_F(GameLoop, XboardPondersOnTheExpectedReply) {
   command("position startpos moves e2e4 e7e5");
-  shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD | FLAG_PONDER;
+  useXboard(FLAG_PONDER);
   timeControl.baseTime = timeControl.maxMoveTime = 0;
   timeControl.maxSearchDepth = 4;
   shell.engineSide = WHITE;
@@ -433,7 +299,7 @@ TEST_F(GameLoop, XboardPondersOnTheExpectedReply) {
   searchHooks.onPoll = quitWhilePondering;
   std::string out = think();
   searchHooks.onPoll = nullptr;
-  EXPECT_EQ(linesStartingWith(out, "move ").size(), 1u) << out;
+  EXPECT_EQ(count(out, "move "), 1u) << out;
   EXPECT_EQ(shell.pendingCommand, COMMAND_QUIT);
   EXPECT_EQ(shell.pondering, 0);
   EXPECT_EQ(pos.gamePly, 3);  // the reply is taken back
@@ -450,22 +316,6 @@ TEST_F(GameLoop, ASecondAnalyzeKeepsTheLimitsOfTheFirst) {
   carryOutCommand();
   EXPECT_EQ(timeControl.savedMaxMoveTime, 123);
   EXPECT_EQ(timeControl.savedMaxSearchDepth, 7);
-}
-
-TEST_F(GameLoop, TheWholeLoopUntilQuit) {
-  queueInput("position startpos moves" + knightShuffle(8) +
-             "\ngo depth 2\nisready\nposition startpos moves f2f3 e7e5 g2g4 d8h4\ngo depth 2\n"
-             "setoption name Hash value 8\nucinewgame\ngo depth 1\nquit\nisready\n");
-  testing::internal::CaptureStdout();
-  runGameLoop();
-  std::string out = testing::internal::GetCapturedStdout();
-  std::vector<std::string> answers = linesStartingWith(out, "bestmove");
-  ASSERT_EQ(answers.size(), 3u) << out;
-  EXPECT_NE(answers[0], "bestmove 0000");  // a repetition on the board: still a move
-  EXPECT_EQ(answers[1], "bestmove 0000");
-  EXPECT_EQ(linesStartingWith(out, "readyok").size(), 1u);  // nothing after "quit"
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 17);
-  EXPECT_EQ(pos.gamePly, 1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,75 +16,44 @@
 namespace {
 
 const char *const toolPath = VORN_BINARY_DIR "/tools/vorn-self-play";
-const char *const enginePath = VORN_BINARY_DIR "/vorn";
+const std::string engine = "--engine '" VORN_BINARY_DIR "/vorn'";
 const char *const stockfishPath = "/usr/games/stockfish";
-
-int games(int planned) {
-  const char *factor = std::getenv("VORN_SELF_PLAY_GAMES");
-  int percent = factor ? std::atoi(factor) : 100;
-  int n = planned * percent / 100;
-  return n < 2 ? 2 : n;
-}
 
 bool exists(const char *path) {
   struct stat info;
   return stat(path, &info) == 0;
 }
 
-// Runs a match and returns its summary; the exit code is 0 only when no game
-// ended by a fault.
-int runMatch(const std::string &name, const std::string &arguments, std::string &summary) {
+// Plays `planned` games (scaled by VORN_SELF_PLAY_GAMES) and prints the
+// summary; the tool's exit code is 0 only when no game ended by a fault.
+void expectNoFault(const std::string &name, int planned, const std::string &arguments) {
+  if (!exists(toolPath)) GTEST_SKIP() << "vorn-self-play is not built";
+  const char *factor = std::getenv("VORN_SELF_PLAY_GAMES");
+  const int games = std::max(2, planned * (factor ? std::atoi(factor) : 100) / 100);
   const char *keep = std::getenv("VORN_SELF_PLAY_DIR");
   test::TempDir temp;
-  std::string dir = keep ? keep : temp.path;
-  std::string command =
-      std::string("'") + toolPath + "' --quiet --pgn '" + dir + "/" + name + ".pgn' " + arguments + " 2>&1";
-  FILE *pipe = popen(command.c_str(), "r");
-  if (!pipe) return -1;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) summary.append(buffer, n);
-  int status = pclose(pipe);
-  std::printf("%s\n%s", name.c_str(), summary.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  test::EngineRun run = test::runCommand(std::string("'") + toolPath + "' --quiet --pgn '" + (keep ? keep : temp.path) +
+                                             "/" + name + ".pgn' " + arguments + " --games " + std::to_string(games),
+                                         24 * 3600 * 1000);
+  std::printf("%s\n%s", name.c_str(), run.output.c_str());
+  EXPECT_EQ(run.exitCode, 0) << run.output;
 }
 
-class Match : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!exists(toolPath)) GTEST_SKIP() << "vorn-self-play is not built";
-  }
-  std::string engine() const { return std::string("--engine '") + enginePath + "'"; }
-};
-
-TEST_F(Match, AgainstItselfAtOneSecondPlusFiftyMilliseconds) {
-  std::string summary;
-  EXPECT_EQ(
-      runMatch("self-play", engine() + " --games " + std::to_string(games(100)) + " --tc 1+0.05 --seed 1", summary), 0)
-      << summary;
+TEST(Match, AgainstItselfAtOneSecondPlusFiftyMilliseconds) {
+  expectNoFault("self-play", 100, engine + " --tc 1+0.05 --seed 1");
 }
 
-TEST_F(Match, AgainstItselfPonderingWithRepeatingControls) {
-  std::string summary;
-  std::string ponder = engine() + " --option Ponder=true";
-  EXPECT_EQ(runMatch("ponder",
-                     ponder + " " + ponder + " --ponder --games " + std::to_string(games(20)) + " --tc 20/2 --seed 2",
-                     summary),
-            0)
-      << summary;
+TEST(Match, AgainstItselfPonderingWithRepeatingControls) {
+  const std::string ponder = engine + " --option Ponder=true";
+  expectNoFault("ponder", 20, ponder + " " + ponder + " --ponder --tc 20/2 --seed 2");
 }
 
-TEST_F(Match, AgainstAWeakenedStockfish) {
+TEST(Match, AgainstAWeakenedStockfish) {
   if (!exists(stockfishPath)) GTEST_SKIP() << "stockfish is not installed";
-  std::string summary;
-  EXPECT_EQ(runMatch("stockfish",
-                     engine() + " --engine " + stockfishPath +
-                         " --option UCI_LimitStrength=true --option UCI_Elo=1500 --option Threads=1 --option Hash=16"
-                         " --games " +
-                         std::to_string(games(20)) + " --tc 1+0.05 --seed 3",
-                     summary),
-            0)
-      << summary;
+  expectNoFault("stockfish", 20,
+                engine + " --engine " + stockfishPath +
+                    " --option UCI_LimitStrength=true --option UCI_Elo=1500 --option Threads=1 --option Hash=16"
+                    " --tc 1+0.05 --seed 3");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // variables for the game loop and the search, and what it answers itself.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 #include "position/position.h"
@@ -13,38 +14,78 @@
 
 namespace {
 
-using UciCommand = test::UciTest;
+constexpr int32_t ANY = INT32_MIN;  // not checked
 
-TEST_F(UciCommand, GoWithClocksAndMovesToGo) {
-  send("go wtime 60000 btime 60000 movestogo 40");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_GO);
-  EXPECT_EQ(shell.engineSide, NO_COLOUR);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 6000);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 6000);
-  EXPECT_EQ(timeControl.baseTime, 6000);
-  EXPECT_EQ(timeControl.maxMoveTime, 300);
-  EXPECT_EQ(timeControl.movesToGo, 40);
-  EXPECT_EQ(timeControl.timeIncrement, 0);
-  EXPECT_EQ(timeControl.maxSearchDepth, 60);
-}
+// One "go" and the limits it leaves, in centiseconds.
+struct GoCase {
+  const char *go;
+  int32_t baseTime, maxMoveTime, increment, movesToGo, depth, whiteClock, blackClock;
+};
 
-TEST_F(UciCommand, GoTakesTheClockAndIncrementOfTheSideToMove) {
+class UciCommand : public test::UciTest {
+ protected:
+  void expectLimits(const GoCase &c) {
+    shell.pondering = 0;
+    send(c.go);
+    EXPECT_EQ(shell.pendingCommand, COMMAND_GO) << c.go;
+    EXPECT_EQ(shell.pondering, std::strstr(c.go, "ponder") ? 1 : 0) << c.go;
+    const int32_t actual[] = {timeControl.baseTime,        timeControl.maxMoveTime,    timeControl.timeIncrement,
+                              timeControl.movesToGo,       timeControl.maxSearchDepth, timeControl.clockTime[WHITE],
+                              timeControl.clockTime[BLACK]};
+    const int32_t expected[] = {c.baseTime, c.maxMoveTime, c.increment, c.movesToGo,
+                                c.depth,    c.whiteClock,  c.blackClock};
+    const char *names[] = {"baseTime", "maxMoveTime", "increment", "movesToGo", "depth", "white clock", "black clock"};
+    for (int i = 0; i < 7; i++)
+      if (expected[i] != ANY) {
+        EXPECT_EQ(actual[i], expected[i]) << c.go << ": " << names[i];
+      }
+  }
+};
+
+// Each line on the limits its predecessors left.
+TEST_F(UciCommand, GoLimits) {
+  const GoCase white[] = {
+      {"go wtime 60000 btime 60000 movestogo 40", 6000, 300, 0, 40, 60, 6000, 6000},
+      {"go movetime 2000", 0, 200, 0, 0, 60, 200, 200},
+      {"go wtime 1000 btime 1000 winc 10 movestogo 3", ANY, ANY, ANY, ANY, ANY, ANY, ANY},
+      {"go depth 7", 0, 0, 0, 0, 7, 0, 0},
+      {"go depth 99", ANY, ANY, ANY, ANY, 60, ANY, ANY},
+      {"go mate 3", ANY, ANY, ANY, ANY, 3, ANY, ANY},
+      // Limits that would read as "none" are held to the smallest real limit.
+      {"go movetime 5", 0, 1, ANY, ANY, ANY, ANY, ANY},
+      {"go movetime -300", ANY, 1, ANY, ANY, ANY, ANY, ANY},
+      {"go wtime 5 btime 5", 1, 1, ANY, ANY, ANY, ANY, ANY},
+      {"go wtime 300 btime 300 movestogo 40", 30, 1, ANY, ANY, ANY, ANY, ANY},
+      {"go wtime -2500 btime 100", 1, ANY, ANY, ANY, ANY, -250, ANY},  // a clock run below zero
+      {"go depth 0", ANY, ANY, ANY, ANY, 1, ANY, ANY},
+      {"go depth -4", ANY, ANY, ANY, ANY, 1, ANY, ANY},
+      {"go depth 65541", ANY, ANY, ANY, ANY, 5, ANY, ANY},  // read as 16 bits
+      // Malformed numbers read as 0, huge ones are held, missing ones are 0.
+      {"go wtime abc btime x12 winc -5 movestogo q", 1, ANY, 0, 0, ANY, 0, ANY},
+      {"go wtime 99999999999999999999999 btime 1 winc 99999999999 movestogo 2147483647", ANY, ANY, 2000000, 1000, ANY,
+       2000000, ANY},
+      {"go wtime", ANY, ANY, ANY, ANY, ANY, 0, ANY},
+      {"go depth", ANY, ANY, ANY, ANY, 1, ANY, ANY},
+      // Clock words count only first or after "ponder".
+      {"go depth 5 wtime 1000 btime 1000", 0, ANY, ANY, ANY, 5, ANY, ANY},
+      {"go ponder wtime 1000 btime 2000", 100, ANY, ANY, ANY, ANY, ANY, 200},
+      {"go btime 700 wtime 800 ponder", 80, ANY, ANY, ANY, ANY, ANY, ANY},
+      // "go nodes" is refused and a bare "go" keeps the previous limits.
+      {"go depth 4", ANY, ANY, ANY, ANY, 4, ANY, ANY},
+      {"go nodes 5000", ANY, ANY, ANY, ANY, 4, ANY, ANY},
+      {"go", ANY, ANY, ANY, ANY, 4, ANY, ANY},
+  };
+  for (const GoCase &c : white) expectLimits(c);
+  EXPECT_EQ(output("go nodes 1"), "'go nodes' command not supported!\n");
+  // The clock and increment of the side to move; word order and case do not
+  // matter; an increment first is not a clock section.
   test::setUp("4k3/8/8/8/8/8/8/4K3 b - -");
-  send("go wtime 10000 btime 20000 winc 100 binc 2000");
-  EXPECT_EQ(timeControl.baseTime, 2000);
-  EXPECT_EQ(timeControl.maxMoveTime, 2000);
-  EXPECT_EQ(timeControl.timeIncrement, 200);
-  EXPECT_EQ(timeControl.movesToGo, 0);
-  // Word order and case do not matter inside the clock section.
-  send("go BTIME 3000 binc 500 WTIME 1 movestogo 5");
-  EXPECT_EQ(timeControl.baseTime, 300);
-  EXPECT_EQ(timeControl.maxMoveTime, 120);
-  EXPECT_EQ(timeControl.timeIncrement, 50);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 0);
-  // An increment first is not a clock section: the settings stay.
-  send("go binc 100 btime 9000");
-  EXPECT_EQ(timeControl.baseTime, 300);
-  EXPECT_EQ(timeControl.timeIncrement, 50);
+  const GoCase black[] = {
+      {"go wtime 10000 btime 20000 winc 100 binc 2000", 2000, 2000, 200, 0, ANY, ANY, ANY},
+      {"go BTIME 3000 binc 500 WTIME 1 movestogo 5", 300, 120, 50, ANY, ANY, 0, ANY},
+      {"go binc 100 btime 9000", 300, ANY, 50, ANY, ANY, ANY, ANY},
+  };
+  for (const GoCase &c : black) expectLimits(c);
 }
 
 TEST_F(UciCommand, LastMoveTimeComesFromTheOwnClock) {
@@ -68,97 +109,6 @@ TEST_F(UciCommand, LastMoveTimeComesFromTheOwnClock) {
   }
 }
 
-TEST_F(UciCommand, MoveTimeDepthAndMate) {
-  send("go movetime 2000");
-  EXPECT_EQ(timeControl.maxMoveTime, 200);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 200);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 200);
-  EXPECT_EQ(timeControl.baseTime, 0);
-  EXPECT_EQ(timeControl.timeIncrement, 0);
-  EXPECT_EQ(timeControl.movesToGo, 0);
-  EXPECT_EQ(timeControl.maxSearchDepth, 60);
-
-  send("go wtime 1000 btime 1000 winc 10 movestogo 3");
-  send("go depth 7");
-  EXPECT_EQ(timeControl.maxSearchDepth, 7);
-  EXPECT_EQ(timeControl.maxMoveTime, 0);
-  EXPECT_EQ(timeControl.baseTime, 0);
-  EXPECT_EQ(timeControl.timeIncrement, 0);
-  EXPECT_EQ(timeControl.movesToGo, 0);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 0);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 0);
-  send("go depth 99");
-  EXPECT_EQ(timeControl.maxSearchDepth, 60);
-  send("go mate 3");
-  EXPECT_EQ(timeControl.maxSearchDepth, 3);
-  EXPECT_EQ(shell.pendingCommand, COMMAND_GO);
-}
-
-// Limits that would read as "none" are held to the smallest real limit.
-TEST_F(UciCommand, TinyAndNonsenseLimitsStillLimit) {
-  send("go movetime 5");
-  EXPECT_EQ(timeControl.maxMoveTime, 1);
-  EXPECT_EQ(timeControl.baseTime, 0);
-  send("go movetime -300");
-  EXPECT_EQ(timeControl.maxMoveTime, 1);
-  send("go wtime 5 btime 5");
-  EXPECT_EQ(timeControl.baseTime, 1);
-  EXPECT_EQ(timeControl.maxMoveTime, 1);
-  send("go wtime 300 btime 300 movestogo 40");  // 30 cs over 40 moves
-  EXPECT_EQ(timeControl.baseTime, 30);
-  EXPECT_EQ(timeControl.maxMoveTime, 1);
-  send("go wtime -2500 btime 100");  // an interface that lets the clock run below zero
-  EXPECT_EQ(timeControl.clockTime[WHITE], -250);
-  EXPECT_EQ(timeControl.baseTime, 1);
-  send("go depth 0");
-  EXPECT_EQ(timeControl.maxSearchDepth, 1);
-  send("go depth -4");
-  EXPECT_EQ(timeControl.maxSearchDepth, 1);
-  send("go depth 65541");  // read as 16 bits: 5
-  EXPECT_EQ(timeControl.maxSearchDepth, 5);
-}
-
-TEST_F(UciCommand, MalformedNumbersReadAsZeroAndHugeOnesAreHeld) {
-  send("go wtime abc btime x12 winc -5 movestogo q");
-  EXPECT_EQ(timeControl.clockTime[WHITE], 0);
-  EXPECT_EQ(timeControl.baseTime, 1);
-  EXPECT_EQ(timeControl.timeIncrement, 0);
-  EXPECT_EQ(timeControl.movesToGo, 0);
-  send("go wtime 99999999999999999999999 btime 1 winc 99999999999 movestogo 2147483647");
-  EXPECT_EQ(timeControl.clockTime[WHITE], 2000000);
-  EXPECT_EQ(timeControl.timeIncrement, 2000000);
-  EXPECT_EQ(timeControl.movesToGo, 1000);
-  send("go wtime");  // the number is missing
-  EXPECT_EQ(timeControl.clockTime[WHITE], 0);
-  send("go depth");
-  EXPECT_EQ(timeControl.maxSearchDepth, 1);
-}
-
-TEST_F(UciCommand, ClockWordsCountOnlyFirstOrAfterPonder) {
-  send("go depth 5 wtime 1000 btime 1000");
-  EXPECT_EQ(timeControl.baseTime, 0);
-  EXPECT_EQ(timeControl.maxSearchDepth, 5);
-  send("go ponder wtime 1000 btime 2000");
-  EXPECT_EQ(shell.pondering, 1);
-  EXPECT_EQ(timeControl.baseTime, 100);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 200);
-  shell.pondering = 0;
-  send("go btime 700 wtime 800 ponder");
-  EXPECT_EQ(shell.pondering, 1);
-  EXPECT_EQ(timeControl.baseTime, 80);
-}
-
-TEST_F(UciCommand, NodesIsRefusedAndThePreviousLimitsStay) {
-  send("go depth 4");
-  EXPECT_EQ(output("go nodes 5000"), "'go nodes' command not supported!\n");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_GO);
-  EXPECT_EQ(timeControl.maxSearchDepth, 4);
-  // A bare "go" keeps the previous limits too.
-  send("go");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_GO);
-  EXPECT_EQ(timeControl.maxSearchDepth, 4);
-}
-
 TEST_F(UciCommand, InfiniteAnalysisAndStopRestoreTheLimits) {
   send("go movetime 1500");
   send("go infinite");
@@ -172,7 +122,6 @@ TEST_F(UciCommand, InfiniteAnalysisAndStopRestoreTheLimits) {
   EXPECT_EQ(timeControl.maxMoveTime, 150);
   EXPECT_EQ(shell.searchAbort, ABORT_STOP);
   EXPECT_EQ(shell.engineSide, NO_COLOUR);
-
   // A new position ends the analysis too: its search has been answered.
   send("go depth 9");
   send("go infinite");
@@ -182,122 +131,48 @@ TEST_F(UciCommand, InfiniteAnalysisAndStopRestoreTheLimits) {
   EXPECT_EQ(timeControl.maxSearchDepth, 9);
 }
 
-TEST_F(UciCommand, GoDuringASearchIsIgnored) {
-  send("go depth 3");
-  shell.searching = 1;
-  send("go depth 8");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_NONE);
-  EXPECT_EQ(timeControl.maxSearchDepth, 3);
-  shell.searching = 0;
-}
-
-TEST_F(UciCommand, StopPonderhitQuitAndNewGame) {
-  send("ponderhit");
-  EXPECT_EQ(shell.searchAbort, ABORT_NONE);  // no ponder search runs
-  shell.pondering = 1;
-  send("ponderhit");
-  EXPECT_EQ(shell.searchAbort, ABORT_PONDER_HIT);
-  send("ucinewgame");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_NEW_GAME);
-  EXPECT_EQ(shell.searchAbort, ABORT_STOP);
-  shell.searchAbort = ABORT_NONE;
-  send("QUIT");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_QUIT);
-  EXPECT_EQ(shell.searchAbort, ABORT_STOP);
-}
-
-TEST_F(UciCommand, IsreadyDebugAndUnknownCommands) {
-  EXPECT_EQ(output("isready"), "readyok\n");
-  shell.searching = 1;
-  EXPECT_EQ(output("isready"), "readyok\n");
-  shell.searching = 0;
-  send("debug on");
-  EXPECT_TRUE(shell.engineFlags & FLAG_DEBUG);
-  send("debug off");
-  EXPECT_FALSE(shell.engineFlags & FLAG_DEBUG);
-  send("debug ON");
-  send("debug");
-  EXPECT_FALSE(shell.engineFlags & FLAG_DEBUG);
-  EXPECT_EQ(output("register later"), "");
-  EXPECT_EQ(output("\xff\xfe go"), "");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_NONE);
-}
-
 TEST_F(UciCommand, PositionFillsTheMoveListAndCommandArg) {
-  send("position startpos");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_SET_POSITION);
-  EXPECT_EQ(shell.searchAbort, ABORT_STOP);
-  EXPECT_STREQ(shell.commandArg, "");
-
   std::strcpy(shell.commandArg, "left over from before");
   send("position startpos moves e2e4 e7e5 O-O-O 0-0 e7e8q");
+  EXPECT_EQ(shell.pendingCommand, COMMAND_SET_POSITION);
+  EXPECT_EQ(shell.searchAbort, ABORT_STOP);
   EXPECT_STREQ(shell.commandArg, "M");
   const char *expected[] = {"e2e4", "e7e5", "O-O-O", "0-0", "e7e8q", ""};
   for (int i = 0; i < 6; i++) EXPECT_STREQ(gameRecord.moveTextList[i], expected[i]) << i;
-
   send("position fen 4k3/8/8/8/8/8/8/4K2R w K - 0 1 moves e1g1 e8d8 castle h1h8");
-  EXPECT_STREQ(shell.commandArg, "M 4k3/8/8/8/8/8/8/4K2R w K - 0 1");
   EXPECT_STREQ(gameRecord.moveTextList[1], "e8d8");
   EXPECT_STREQ(gameRecord.moveTextList[2], "");  // "castle" ends the list
-
-  send("position fen 4k3/8/8/8/8/8/8/4K2R b K -   ");
-  EXPECT_STREQ(shell.commandArg, "4k3/8/8/8/8/8/8/4K2R b K -");
-  send("position FEN 4k3/8/8/8/8/8/8/4K2R b K - MOVES e8d8");
-  EXPECT_STREQ(shell.commandArg, "M 4k3/8/8/8/8/8/8/4K2R b K -");
-  send("position");
-  EXPECT_STREQ(shell.commandArg, "");
-  send("position fen");
-  EXPECT_STREQ(shell.commandArg, "");
-  send("position startpos moves");
-  EXPECT_STREQ(shell.commandArg, "");
-}
-
-TEST_F(UciCommand, PositionKeepsAtMost799MovesOfSevenCharacters) {
-  std::string line = "position startpos moves";
-  for (int i = 0; i < 900; i++) line += i % 2 ? " g8f6" : " g1f3";
-  send(line);
-  EXPECT_STREQ(gameRecord.moveTextList[797], "g8f6");
-  EXPECT_STREQ(gameRecord.moveTextList[798], "g1f3");
-  EXPECT_STREQ(gameRecord.moveTextList[799], "");
-  send("position startpos moves O-O-O-O-O-O e2e4");
-  EXPECT_STREQ(gameRecord.moveTextList[0], "O-O-O-O");
-  EXPECT_STREQ(gameRecord.moveTextList[1], "e2e4");
-  std::string longFen = "position fen " + std::string(300, '8') + " moves e2e4";
-  send(longFen);
-  EXPECT_EQ(std::strlen(shell.commandArg), size_t(COMMAND_ARG_SIZE - 1));
-}
-
-TEST_F(UciCommand, SetOptionMultiPVPonderLearningResigning) {
-  send("setoption name MultiPV value 3");
-  EXPECT_EQ(shell.multiPV, 3);
-  send("setoption name MultiPV value 9");
-  EXPECT_EQ(shell.multiPV, 1);
-  send("setoption name multipv value 0");
-  EXPECT_EQ(shell.multiPV, 1);
-  send("setoption name MultiPV value 5");
-  send("setoption name MultiPV");
-  EXPECT_EQ(shell.multiPV, 1);
-
   const struct {
-    const char *name;
-    int flag;
-  } checks[] = {{"Ponder", FLAG_PONDER}, {"EnableBookLearning", FLAG_LEARN}, {"CanResign", FLAG_RESIGN}};
-  for (const auto &c : checks) {
-    send(std::string("setoption name ") + c.name + " value true");
-    EXPECT_TRUE(shell.engineFlags & c.flag) << c.name;
-    send(std::string("setoption name ") + c.name + " value false");
-    EXPECT_FALSE(shell.engineFlags & c.flag) << c.name;
-    send(std::string("setoption name ") + c.name + " value True");
-    send(std::string("setoption name ") + c.name + " value");
-    EXPECT_FALSE(shell.engineFlags & c.flag) << c.name;
+    const char *line, *arg;
+  } cases[] = {
+      {"position fen 4k3/8/8/8/8/8/8/4K2R w K - 0 1 moves e1g1", "M 4k3/8/8/8/8/8/8/4K2R w K - 0 1"},
+      {"position fen 4k3/8/8/8/8/8/8/4K2R b K -   ", "4k3/8/8/8/8/8/8/4K2R b K -"},
+      {"position FEN 4k3/8/8/8/8/8/8/4K2R b K - MOVES e8d8", "M 4k3/8/8/8/8/8/8/4K2R b K -"},
+      {"position startpos", ""},
+      {"position", ""},
+      {"position fen", ""},
+      {"position startpos moves", ""},
+  };
+  for (const auto &c : cases) {
+    send(c.line);
+    EXPECT_STREQ(shell.commandArg, c.arg) << c.line;
   }
-  gameRecord.bookMovesLeft = 0;
-  send("setoption name OwnBook value true");
-  EXPECT_EQ(gameRecord.bookMovesLeft, 3);
-  EXPECT_EQ(output("setoption name NoSuchOption value 7"), "");
-  EXPECT_EQ(output("setoption"), "");
 }
 
+TEST_F(UciCommand, SetOption) {
+  const struct {
+    const char *value;
+    int32_t multiPV;
+  } cases[] = {{"3", 3}, {"9", 1}, {"0", 1}, {"5", 5}, {"", 1}};  // 1 outside the announced range
+  for (const auto &c : cases) {
+    send(std::string("setoption name MultiPV value ") + c.value);
+    EXPECT_EQ(shell.multiPV, c.multiPV) << c.value;
+  }
+  send("setoption name NalimovPath value " + std::string(1000, 'd'));
+  EXPECT_EQ(std::strlen(tablebaseSettings.tbPath), size_t(TB_PATH_SIZE - 1));
+}
+
+// The flag comes from the option, not the game: it survives a new game.
 TEST_F(UciCommand, OpponentOptionSurvivesANewGame) {
   send("setoption name UCI_Opponent value GM 2800 computer Deep Thought");
   EXPECT_TRUE(shell.engineFlags & FLAG_OPPONENT_COMPUTER);
@@ -312,49 +187,15 @@ TEST_F(UciCommand, OpponentOptionSurvivesANewGame) {
   EXPECT_FALSE(shell.engineFlags & FLAG_OPPONENT_COMPUTER);
 }
 
-TEST_F(UciCommand, TablebaseOptions) {
-  send("setoption name NalimovPath value /data/tb 3-4-5/wdl");
-  EXPECT_STREQ(tablebaseSettings.tbPath, "/data/tb 3-4-5/wdl");
-  send("setoption name NalimovPath value");
-  EXPECT_STREQ(tablebaseSettings.tbPath, "/data/tb 3-4-5/wdl");
-  send("setoption name NalimovPath value " + std::string(1000, 'd'));
-  EXPECT_EQ(std::strlen(tablebaseSettings.tbPath), size_t(TB_PATH_SIZE - 1));
-  send("setoption name NalimovCache value 16");
-  EXPECT_EQ(tablebaseSettings.tbCacheMB, 16);
-  send("setoption name NalimovCache value 65");
-  EXPECT_EQ(tablebaseSettings.tbCacheMB, 2);
-  send("setoption name NalimovCache value 0");
-  EXPECT_EQ(tablebaseSettings.tbCacheMB, 2);
-  // "uci" forgets the directory of the configuration file.
-  output("uci");
-  EXPECT_STREQ(tablebaseSettings.tbPath, "");
-}
-
 TEST_F(UciCommand, HashSizeIsClampedToTheAnnouncedRange) {
-  send("setoption name Hash value 16");
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 18);  // 16 MB / 48 = 349,525 entries
-  send("setoption name Hash value 100000");
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 22);  // 256 MB
-  send("setoption name Hash value -3");
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 14);  // 1 MB
-  send("setoption name Hash value 99999999999999999999999999");
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 22);
-  send("setoption name Hash value 4");
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 16);
-}
-
-TEST_F(UciCommand, HashSizeSentDuringASearchWaitsForItsEnd) {
-  TTBucket *table = hashTables.trans;
-  shell.searching = 1;
-  send("setoption name Hash value 16");
-  EXPECT_EQ(hashTables.trans, table);
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 16);
-  applyDeferredHashSize();  // still searching
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 16);
-  shell.searching = 0;
-  applyDeferredHashSize();
-  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 18);
-  EXPECT_EQ(shell.deferredHashMB, 0);
+  const struct {
+    const char *megabytes;
+    int bucketBits;
+  } cases[] = {{"16", 18}, {"100000", 22}, {"-3", 14}, {"99999999999999999999999999", 22}, {"4", 16}};
+  for (const auto &c : cases) {
+    send(std::string("setoption name Hash value ") + c.megabytes);
+    EXPECT_EQ(ttBucketCount(), uint64_t(1) << c.bucketBits) << c.megabytes;
+  }
 }
 
 }  // namespace
