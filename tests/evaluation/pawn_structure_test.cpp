@@ -118,7 +118,7 @@ TEST(PawnCache, WarmEntriesScoreAsFreshOnes) {
         int warm = fullEvaluation();
         PawnHashEntry saved = test::currentPawnEntry();
         clearHashTables();
-        ASSERT_EQ(fullEvaluation(), warm) << test::positionFen(false);
+        ASSERT_EQ(fullEvaluation(), warm) << test::positionFen();
         // The fresh entry holds the same structure data.
         PawnHashEntry &fresh = test::currentPawnEntry();
         ASSERT_EQ(fresh.pawnScore, saved.pawnScore);
