@@ -71,20 +71,6 @@ TEST(ExchangeGenerators, CheapestFirstWithXraysAndTheKingLast) {
   }
 }
 
-TEST(ExchangeGenerators, OnAnEmptySquareThePawnAboutToAdvanceIsLookedThrough) {
-  // White pawn e5 with a rook e1 behind it; a black rook e8, bishop c8 and
-  // knight g7 watch e6.
-  test::setUp("2b1r2k/6n1/8/4P3/8/8/8/4R1K1 w - -");
-  const int e6 = square("e6"), e5 = square("e5");
-  initExchangeOnEmpty(e6, e5);
-  EXPECT_EQ(nextWhiteAttacker(e5, e6), 500);
-  EXPECT_EQ(nextWhiteAttacker(e5, e6), NONE);
-  for (int value : {300, 300, 500, NONE}) EXPECT_EQ(nextBlackAttacker(e5, e6), value);
-  // Without an excluded square the pawn blocks the rook.
-  initExchangeOnEmpty(e6, NO_SQUARE);
-  EXPECT_EQ(nextWhiteAttacker(NO_SQUARE, e6), NONE);
-}
-
 TEST(ExchangeTest, CasesForBothColours) {
   const struct {
     const char *fen, *move;
