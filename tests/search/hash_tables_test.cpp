@@ -134,22 +134,6 @@ TEST_F(HashTablesTest, AllocationFailures) {
   EXPECT_EQ(probeQuiesceTable(key), nullptr);
 }
 
-TEST_F(HashTablesTest, StoreWritesEveryFieldAndTheBound) {
-  const HashKey key = keyOf(5, 0xBEEF, 0xCAFEF00D);
-  storeTransTable(key, 7, -123, -50, 50, 0xFF00ABCD, TT_THREAT);
-  const TTEntry &e = bucket(key)[0];
-  EXPECT_TRUE(entryMatches(e, key));
-  EXPECT_EQ(e.score, -123);
-  EXPECT_EQ(e.depth, 7);
-  EXPECT_EQ(e.age, 10);
-  EXPECT_EQ(e.move, 0x00ABCDu);  // the 24-bit form
-  EXPECT_EQ(e.flags, TT_UPPER | TT_THREAT);
-  storeTransTable(key, 8, 50, -50, 50, 0x1, TT_MATE_THREAT);
-  EXPECT_EQ(e.flags, TT_LOWER | TT_MATE_THREAT);
-  storeTransTable(key, 9, 0, -50, 50, 0x1, 0);
-  EXPECT_EQ(e.flags, TT_EXACT);
-}
-
 TEST_F(HashTablesTest, ReplacementOrderAndWorth) {
   const HashKey a = keyOf(2, 1, 100), b = keyOf(2, 2, 200), c = keyOf(2, 3, 300), d = keyOf(2, 4, 400);
   store(a, 5, 0xA);
@@ -183,18 +167,24 @@ TEST_F(HashTablesTest, ReplacementOrderAndWorth) {
   expectSlots({fresh, old, shallow});
 }
 
-TEST_F(HashTablesTest, FailLowKeepsTheStoredMove) {
+TEST_F(HashTablesTest, StoreWritesTheBoundAndKeepsTheMoveOfAFailLow) {
   const HashKey a = keyOf(7, 1, 1), b = keyOf(7, 2, 2);
-  const TTEntry &slot0 = bucket(a)[0];
-  store(a, 4, 0x111, 20);
-  store(a, 5, 0x222, -30);  // failed low: its move is no best move
-  EXPECT_EQ(slot0.move, 0x111u);
-  EXPECT_EQ(slot0.depth, 5);
-  EXPECT_EQ(slot0.flags, TT_UPPER);
+  const TTEntry &e = bucket(a)[0];
+  storeTransTable(a, 4, 5, -10, 10, 0xFF000111, TT_MATE_THREAT);
+  EXPECT_TRUE(entryMatches(e, a));
+  EXPECT_EQ(e.move, 0x111u);  // the 24-bit form
+  EXPECT_EQ(e.flags, TT_EXACT | TT_MATE_THREAT);
+  EXPECT_EQ(e.age, 10);
+  storeTransTable(a, 5, -30, -10, 10, 0x222, TT_THREAT);  // failed low: its move is no best move
+  EXPECT_EQ(e.move, 0x111u);
+  EXPECT_EQ(e.depth, 5);
+  EXPECT_EQ(e.score, -30);
+  EXPECT_EQ(e.flags, TT_UPPER | TT_THREAT);
   store(a, 6, 0x333, 40);  // failed high: the new move counts
-  EXPECT_EQ(slot0.move, 0x333u);
+  EXPECT_EQ(e.move, 0x333u);
+  EXPECT_EQ(e.flags, TT_LOWER);
   store(b, 9, 0x444, -30);  // a new position takes its move even failing low
-  EXPECT_EQ(slot0.move, 0x444u);
+  EXPECT_EQ(e.move, 0x444u);
 }
 
 TEST_F(HashTablesTest, SlotOneHoldingThePositionIsNotDuplicated) {
