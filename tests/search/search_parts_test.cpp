@@ -209,16 +209,6 @@ TEST_F(QuiesceTest, NoEvasionIsMateAtThisPlyUnlessTheFiftyMovesAreOver) {
   EXPECT_EQ(quiesce(-10000, 10000, 1), 0);
 }
 
-TEST_F(QuiesceTest, AQuietPositionStandsPatAndStoresNothing) {
-  setPosition("4k3/8/8/8/8/8/3P4/4K3 w - -");
-  clearHashTables();
-  const int score = quiesce(-10000, 10000, 1);
-  EXPECT_EQ(tree.nodeCount, 1u);
-  EXPECT_EQ(score, quiesce(-10000, 10000, 1));
-  for (int i = 0; i < QUIESCE_BUCKETS; i++)
-    for (const QuiesceEntry &e : hashTables.quiesce[i].slot) ASSERT_EQ(e.flags, 0) << i;
-}
-
 TEST_F(QuiesceTest, TheLastPawnIsTakenEvenFarBelowAlpha) {
   // White's rook takes the only black pawn: far below alpha, but not by more
   // than the last pawn is worth.  With a second black pawn it is pruned.
