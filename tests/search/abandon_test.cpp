@@ -9,6 +9,7 @@
 
 namespace {
 
+using test::middlegame;
 using test::SearchTest;
 
 // Everything that describes the root position: the whole position with its
@@ -53,8 +54,6 @@ void abortHook() {
   atAbort.score = driver.iterationBest;
   shell.searchAbort = abortCode;
 }
-
-const char *const middlegame = "r1b2rk1/pp3ppp/2n1pn2/q1bp4/2P2B2/P1N1PN2/1PQ2PPP/R3KB1R w KQ -";
 
 class AbandonTest : public SearchTest {
  protected:

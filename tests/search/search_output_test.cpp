@@ -12,8 +12,7 @@ using test::SearchTest;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
-int64_t fakeNow = 0;
-int64_t fakeClock() { return fakeNow; }
+using test::fakeNow;
 
 constexpr int XBOARD = FLAG_XBOARD | FLAG_POST, UCI = FLAG_UCI | FLAG_POST;
 
@@ -21,8 +20,7 @@ class OutputTest : public SearchTest {
  protected:
   void SetUp() override {
     SearchTest::SetUp();
-    fakeNow = 0;
-    setClockSource(fakeClock);
+    useFakeClock();
     timeControl.searchStartTime = 0;
     shell.engineFlags = XBOARD;
   }

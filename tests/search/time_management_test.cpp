@@ -8,19 +8,15 @@ namespace {
 
 using test::SearchTest;
 
-int64_t fakeNow = 0;
-int64_t fakeStep = 0;  // milliseconds the clock advances at every reading
-int64_t fakeClock() { return fakeNow += fakeStep; }
-
-const char *const middlegame = "r1b2rk1/pp3ppp/2n1pn2/q1bp4/2P2B2/P1N1PN2/1PQ2PPP/R3KB1R w KQ -";
+using test::fakeNow;
+using test::fakeStep;
+using test::middlegame;
 
 class TimeTest : public SearchTest {
  protected:
   void SetUp() override {
     SearchTest::SetUp();
-    fakeNow = 0;
-    fakeStep = 0;
-    setClockSource(fakeClock);
+    useFakeClock();
   }
   // The clocks as the interface sends them, in centiseconds.
   static void clocks(int mine, int theirs, int movesToGo = 0, int increment = 0) {
@@ -210,36 +206,22 @@ void ponderHitHook() {
   if (shell.pondering && tree.nodeCount >= 3000) shell.searchAbort = ABORT_PONDER_HIT;
 }
 
-class PonderHitTest : public TimeTest {
- protected:
-  void ponderUntilHit(int previousScore) {
-    setPosition(test::startFen);
-    searchResult.lastSearchScore = previousScore;
-    shell.pondering = 1;
-    clocks(60000, 50000);
-    timeControl.maxMoveTime = 60000;
-    searchHooks.fixedPollMask = 255;
-    searchHooks.onPoll = ponderHitHook;
-    fakeStep = 20;
-    timeControl.searchStartTime = ponderStart = elapsedMs();
-    think();
-    EXPECT_EQ(shell.pondering, 0);
-    EXPECT_GE(searchResult.pvLength, 1);
-  }
-  int64_t ponderStart = 0;
-};
-
-TEST_F(PonderHitTest, ContinuesOnTheEnginesClock) {
-  ponderUntilHit(0);
+TEST_F(TimeTest, APonderHitContinuesOnTheEnginesClock) {
+  setPosition(test::startFen);
+  shell.pondering = 1;
+  clocks(60000, 50000);
+  timeControl.maxMoveTime = 60000;
+  searchHooks.fixedPollMask = 255;
+  searchHooks.onPoll = ponderHitHook;
+  fakeStep = 20;
+  const int64_t ponderStart = timeControl.searchStartTime = elapsedMs();
+  think();
+  EXPECT_EQ(shell.pondering, 0);
+  EXPECT_GE(searchResult.pvLength, 1);
   EXPECT_GT(timeControl.searchStartTime, ponderStart);  // the clock started again at the hit
   EXPECT_EQ(timing.targetMoveTime, 1492);               // time allocated at the hit
   EXPECT_GT(timing.ponderTimeUsed, 0);                  // the pondering time is credited
   EXPECT_EQ(shell.searchAbort, ABORT_MOVE_NOW);         // the search ended on time
-}
-
-TEST_F(PonderHitTest, PonderTimeIsNotCreditedWhenTheScoreHasDropped) {
-  ponderUntilHit(150);  // the search now sees far less than the last move's 150
-  EXPECT_EQ(timing.ponderTimeUsed, 0);
 }
 
 TEST_F(TimeTest, TheAverageMoveOverheadStartsAtTwenty) {
