@@ -71,23 +71,4 @@ TEST(KingShelter, PawnsInFrontOfTheKing) {
   EXPECT_EQ(shelter("r2q1rk1/ppppp3/8/8/8/7P/PPPPPPP1/R2Q1R1K w - -", WHITE, "h1"), 50);
 }
 
-TEST(KingShelter, FilledLazilyAndKeptWhilePiecesMove) {
-  setUpEvaluation("r2q1rk1/ppppp3/8/8/8/8/PPPPPPPP/R2Q1RK1 w - -");
-  fullEvaluation();
-  PawnHashEntry &entry = currentPawnEntry();
-  const uint32_t key = entry.key;
-  int filled = 0;
-  for (int c = 0; c < 2; c++)
-    for (int s = 0; s < 64; s++) filled += entry.shelter[c][s] != 255;
-  EXPECT_EQ(filled, 2);  // only the two king squares
-  // The king steps to h1: its new square is added, nothing else changes.
-  ASSERT_TRUE(makeMove(test::findMove("g1h1")));
-  fullEvaluation();
-  EXPECT_EQ(&currentPawnEntry(), &entry);
-  EXPECT_EQ(entry.key, key);
-  EXPECT_EQ(entry.shelter[WHITE][square("g1")], 45);
-  EXPECT_NE(entry.shelter[WHITE][square("h1")], 255);
-  unmakeMove();
-}
-
 }  // namespace
