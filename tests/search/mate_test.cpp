@@ -38,7 +38,7 @@ TEST_P(MateTest, FindsTheMateWithItsExactDistance) {
 INSTANTIATE_TEST_SUITE_P(
     Compositions, MateTest,
     ::testing::Values(MateCase{"6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -", 3, 1, "a1a8"},  // back rank
-                      MateCase{"k7/8/1K6/8/8/8/8/7R b - -", 4, -1, "a8b8"},        // Kb8, then Rh8 mates
+                      MateCase{"k7/8/1K6/8/8/8/8/7R b - -", 4, -1, "a8b8"},        // the only legal move, then Rh8#
                       MateCase{"k7/8/2K5/8/8/8/8/7R w - -", 4, 2, "c6b6 c6c7"},    // the king first
                       MateCase{"r2qk2r/pb4pp/1n2Pb2/2B2Q2/p1p5/2P5/2B2PPP/RN2R1K1 w - -", 4, 2, "f5g6"},
                       MateCase{"6k1/pp4p1/2p5/2bp4/8/P5Pb/1P3rrP/2BRRN1K b - -", 4, 2, "g2g1"},
@@ -58,13 +58,6 @@ TEST_F(SearchTest, NoLegalMoveLeavesNoMove) {
   searchToDepth(5);
   EXPECT_EQ(searchResult.pvLength, 0);
   EXPECT_EQ(searchResult.lastSearchScore, 0);
-}
-
-TEST_F(SearchTest, ASingleLegalMoveIsPlayed) {
-  setPosition("k7/8/1K6/8/8/8/8/7R b - -");
-  searchToDepth(1);
-  EXPECT_EQ(bestMoveText(), "a8b8");
-  EXPECT_EQ(driver.legalRootMoves, 1);
 }
 
 TEST_F(SearchTest, MateOnTheHundredthPlyBeatsTheFiftyMoveRule) {
