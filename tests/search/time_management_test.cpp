@@ -6,11 +6,10 @@
 
 namespace {
 
-using test::SearchTest;
-
 using test::fakeNow;
 using test::fakeStep;
 using test::middlegame;
+using test::SearchTest;
 
 class TimeTest : public SearchTest {
  protected:
@@ -56,8 +55,7 @@ TEST_F(TimeTest, AllocationFromTheClocks) {
     pos.gamePly = c.gamePly;
     searchResult.lastSearchScore = c.lastScore;
     allocateTime();
-    const std::string what =
-        std::to_string(c.mine) + " " + std::to_string(c.theirs) + " " + std::to_string(c.movesToGo);
+    const std::string what = "case " + std::to_string(&c - cases);
     EXPECT_EQ(timing.targetMoveTime, c.target) << what;
     EXPECT_EQ(c.limit < 0 ? -1 : timeControl.maxMoveTime, c.limit) << what;
     EXPECT_EQ(c.reserve < 0 ? -1 : timing.timeReserve, c.reserve) << what;
