@@ -29,6 +29,7 @@ TEST_P(MateTest, FindsTheMateWithItsExactDistance) {
   EXPECT_EQ(searchResult.lastSearchScore, n > 0 ? 10000 - (2 * n - 1) : -10000 - 2 * n);
   const std::string lastScore = out.substr(out.rfind("info score "));
   EXPECT_EQ(lastScore.rfind("info score mate " + std::to_string(n) + " depth ", 0), 0u) << out;
+  EXPECT_EQ(out.rfind("info depth 1 seldepth 1\n", 0), 0u) << out;
   EXPECT_EQ(out.find("\n\n"), std::string::npos) << out;
   // Either of the listed first moves mates in time.
   ASSERT_GE(searchResult.pvLength, 1);
