@@ -9,21 +9,21 @@ using test::fullEvaluation;
 using test::setUpEvaluation;
 
 TEST(Evaluate, StartPositionByRootSide) {
-  setUpEvaluation();
-  EXPECT_EQ(fullEvaluation(), 0);
-  setUpEvaluation("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -");
-  EXPECT_EQ(fullEvaluation(), 0);
-
   // The engine's own uncastled king costs 45, the opponent's 30.
-  setUpEvaluation();
-  rootSide = WHITE;
-  EXPECT_EQ(fullEvaluation(), -15);
-  setUpEvaluation("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -");
-  rootSide = WHITE;
-  EXPECT_EQ(fullEvaluation(), 15);
-  setUpEvaluation();
-  rootSide = BLACK;
-  EXPECT_EQ(fullEvaluation(), 15);
+  const char *black = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -";
+  const struct {
+    const char *fen;
+    int rootSide, score;
+  } cases[] = {{test::startFen, -1, 0},
+               {black, -1, 0},
+               {test::startFen, WHITE, -15},
+               {black, WHITE, 15},
+               {test::startFen, BLACK, 15}};
+  for (const auto &c : cases) {
+    setUpEvaluation(c.fen);
+    rootSide = c.rootSide;
+    EXPECT_EQ(fullEvaluation(), c.score) << c.fen << " " << c.rootSide;
+  }
 }
 
 TEST(Evaluate, TwoKnightsCannotWin) {
@@ -35,9 +35,6 @@ TEST(Evaluate, TwoKnightsCannotWin) {
   EXPECT_EQ(fullEvaluation(), 166);
   setUpEvaluation("N7/8/8/8/3k4/8/8/K6N b - -");
   EXPECT_EQ(fullEvaluation(), -166);
-  // The lazy exit sees the quarter too: 728 / 4.
-  setUpEvaluation("N7/8/8/8/3k4/8/8/K6N w - -");
-  EXPECT_EQ(evaluate(-10000, -18), 182);
 }
 
 TEST(Evaluate, CannotWinFlags) {
@@ -73,34 +70,31 @@ TEST(Evaluate, CannotWinFlags) {
   }
 }
 
-TEST(Evaluate, LazyExitBoundsInTheMiddlegame) {
-  // Black without a queen: 950 and two majors' imbalance at phase 54 (251).
-  const char *white = "rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
-  setUpEvaluation(white);
-  int full = fullEvaluation();
-  ASSERT_NE(full, 1201);
-  EXPECT_EQ(evaluate(-10000, 901), 1201);  // 1201 - 300 reaches beta
-  EXPECT_EQ(evaluate(-10000, 902), full);
-  EXPECT_EQ(evaluate(1501, 10000), 1201);  // 1201 + 300 does not rise above alpha
-  EXPECT_EQ(evaluate(1500, 10000), full);
-
-  setUpEvaluation("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -");
-  full = fullEvaluation();
-  EXPECT_EQ(evaluate(-10000, -1501), -1201);
-  EXPECT_EQ(evaluate(-10000, -1500), full);
-  EXPECT_EQ(evaluate(-901, 10000), -1201);
-  EXPECT_EQ(evaluate(-902, 10000), full);
-}
-
-TEST(Evaluate, LazyExitBoundsInTheEndgame) {
-  // A rook against a bare king: 500 plus half of 128.
-  setUpEvaluation("4k3/8/8/8/8/8/8/R3K3 w - -");
-  int full = fullEvaluation();
-  ASSERT_NE(full, 564);
-  EXPECT_EQ(evaluate(-10000, 364), 564);
-  EXPECT_EQ(evaluate(-10000, 365), full);
-  EXPECT_EQ(evaluate(764, 10000), 564);
-  EXPECT_EQ(evaluate(763, 10000), full);
+TEST(Evaluate, LazyExitBounds) {
+  // The lazy score answers once it lies the margin outside the window:
+  // beta <= lazy - margin or alpha >= lazy + margin.
+  const struct {
+    const char *fen;
+    int lazy, margin;
+  } cases[] = {
+      // Black without a queen: 950 and two majors' imbalance at phase 54
+      // (251); the middlegame margin.
+      {"rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", 1201, 300},
+      {"rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -", -1201, 300},
+      // A rook against a bare king: 500 plus half of 128; the endgame margin.
+      {"4k3/8/8/8/8/8/8/R3K3 w - -", 564, 200},
+      // Two knights that cannot win: the lazy score is quartered too (728 / 4).
+      {"N7/8/8/8/3k4/8/8/K6N w - -", 182, 200},
+  };
+  for (const auto &c : cases) {
+    setUpEvaluation(c.fen);
+    const int full = fullEvaluation();
+    ASSERT_NE(full, c.lazy) << c.fen;
+    EXPECT_EQ(evaluate(-10000, c.lazy - c.margin), c.lazy) << c.fen;
+    EXPECT_EQ(evaluate(-10000, c.lazy - c.margin + 1), full) << c.fen;
+    EXPECT_EQ(evaluate(c.lazy + c.margin, 10000), c.lazy) << c.fen;
+    EXPECT_EQ(evaluate(c.lazy + c.margin - 1, 10000), full) << c.fen;
+  }
 }
 
 TEST(Evaluate, FiftyMoveDamping) {

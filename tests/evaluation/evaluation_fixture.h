@@ -2,11 +2,14 @@
 // and the position of a FEN, with no root side.
 #pragma once
 
+#include <cctype>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "evaluation/evaluation.h"
+#include "random_positions.h"
 #include "test_support.h"
 
 namespace test {
@@ -34,46 +37,27 @@ inline bool playGameMove(Move move) {
 // The pawn-cache entry the current position uses (creating it if needed).
 inline PawnHashEntry &currentPawnEntry() { return pawnStructureEntry(currentEvalParams()); }
 
-// The FEN placement, side and castling fields of the current position, or of
-// its colour-flipped mirror: ranks reversed, colours and side to move
-// exchanged, castling rights exchanged.
-inline std::string positionFen(bool mirrored) {
-  std::string fen;
-  for (int rank = 7; rank >= 0; rank--) {
-    int empty = 0;
-    for (int file = 7; file >= 0; file--) {
-      int s = (mirrored ? 7 - rank : rank) * 8 + file;
-      int word = pos.board[s];
-      if (isEmptyWord(word)) {
-        empty++;
-        continue;
-      }
-      if (empty) fen += char('0' + empty), empty = 0;
-      int colour = wordColour(word) ^ (mirrored ? 1 : 0);
-      char letter = "PNBRQK"[wordType(word)];
-      fen += colour == WHITE ? letter : char(letter - 'A' + 'a');
-    }
-    if (empty) fen += char('0' + empty);
-    if (rank) fen += '/';
-  }
-  fen += (pos.sideToMove == WHITE) != mirrored ? " w " : " b ";
-  int rights = pos.castleRights;
-  if (mirrored) rights = (rights >> 2 | rights << 2) & 15;
-  std::string castling;
-  if (rights & 1) castling += 'K';
-  if (rights & 2) castling += 'Q';
-  if (rights & 4) castling += 'k';
-  if (rights & 8) castling += 'q';
-  fen += castling.empty() ? "-" : castling;
-  if (pos.epSquare >= 0) {
-    int ep = mirrored ? pos.epSquare ^ 56 : pos.epSquare;
-    fen += ' ';
-    fen += fileLetter(ep);
-    fen += rankDigit(ep);
-  } else {
-    fen += " -";
-  }
-  return fen;
+// The passed-pawn and pawn-race score of a position, White minus Black.
+inline int passedScore(const char *fen) {
+  setUpEvaluation(fen);
+  return evaluatePassedPawns(currentPawnEntry());
+}
+
+// The colour-flipped mirror of a FEN: ranks reversed, colours, side to move
+// and castling rights exchanged, the en passant square mirrored.
+inline std::string mirroredFen(const std::string &fen) {
+  auto swapCase = [](std::string text) {
+    for (char &c : text) c = std::isupper((unsigned char)c) ? char(std::tolower(c)) : char(std::toupper(c));
+    return text;
+  };
+  std::istringstream fields(fen);
+  std::string board, side, castling = "-", ep = "-", mirrored;
+  fields >> board >> side >> castling >> ep;
+  std::istringstream ranks(board);
+  for (std::string rank; std::getline(ranks, rank, '/');)
+    mirrored = mirrored.empty() ? swapCase(rank) : swapCase(rank) + '/' + mirrored;
+  if (ep != "-") ep[1] = char('1' + '8' - ep[1]);
+  return mirrored + (side == "w" ? " b " : " w ") + swapCase(castling) + ' ' + ep;
 }
 
 }  // namespace test

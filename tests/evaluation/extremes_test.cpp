@@ -36,8 +36,7 @@ TEST(EvaluationExtremes, ScoresStayBoundedAndSymmetric) {
     bool asymmetric = test::asymmetricRule();
     for (int window = 0; window < 3; window++) evaluate(score - 50 * window, score + 50 * window + 1);
     if (asymmetric) continue;
-    std::string mirrored = test::positionFen(true);
-    setUpEvaluation(mirrored.c_str());
+    setUpEvaluation(test::mirroredFen(fen).c_str());
     EXPECT_EQ(fullEvaluation(), score) << fen;
   }
 }

@@ -3,7 +3,7 @@
 // by control of the other promotion square.
 #include "evaluation/pawn_races.h"
 
-#include "passed_pawn_support.h"
+#include "evaluation_fixture.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ TEST(PawnRaces, TwoPassersTooFarApart) {
   EXPECT_TRUE(pawnRaces.pairSeenWhite);
   // The same for Black, whose split pair carries the free-path flag and
   // queens on the second pawn's file.
-  passedScore(test::flipFen("8/8/4k3/8/1P4P1/8/8/7K w - -").c_str());
+  passedScore(test::mirroredFen("8/8/4k3/8/1P4P1/8/8/7K w - -").c_str());
   EXPECT_EQ(pawnRaces.best[BLACK], 4);
   EXPECT_EQ(pawnRaces.flags[BLACK], RACE_SPLIT_PAIR | RACE_FREE_PATH);
   EXPECT_EQ(pawnRaces.queenSquare[BLACK], test::square("g1"));
@@ -74,7 +74,7 @@ TEST(PawnRaces, OneMoveAheadWithCheckOrControl) {
     EXPECT_EQ(pawnRaces.best[BLACK], 2) << c.fen;
     EXPECT_EQ(settlePawnRaces(), c.expected) << c.fen;
     // The mirror: Black one move ahead.
-    passedScore(test::flipFen(c.fen).c_str());
+    passedScore(test::mirroredFen(c.fen).c_str());
     EXPECT_EQ(settlePawnRaces(), -c.expected) << c.fen;
   }
   // Black to move in the first position: Black queens first, with check

@@ -1,6 +1,9 @@
 // The pawn structure and its cache: exact structure scores, the weak and
 // passed files, and the cache's behaviour (warm equals cold, one entry per
 // parameter set, the cleared-entry mark).
+#include <cstring>
+#include <tuple>
+
 #include "evaluation_fixture.h"
 
 namespace {
@@ -8,81 +11,74 @@ namespace {
 using test::fullEvaluation;
 using test::setUpEvaluation;
 
-const PawnHashEntry &structureOf(const char *fen, const EvalParams &params) {
+const PawnHashEntry &structureOf(const char *fen, const EvalParams &params = middlegameParams) {
   setUpEvaluation(fen);
   return pawnStructureEntry(params);
 }
 
-TEST(PawnStructure, BackwardPawnMarksItsFileWeak) {
-  // a2 with its only neighbour on b3, in front: backward (-8) and file a weak.
-  // b3 is defended by a2 and scores its square (2).  Two free pawns on the
-  // queen side against none: a majority worth 3 units.
-  const PawnHashEntry &e = structureOf("4k3/8/8/8/8/1P6/P7/4K3 w - -", middlegameParams);
+TEST(PawnStructure, ExactScores) {
+  const struct {
+    const char *fen;
+    int score;
+  } cases[] = {
+      // e2 (-20) isolated and doubled behind e3 (0), isolated; one free pawn
+      // on the king side.
+      {"4k3/8/8/8/8/4P3/4P3/4K3 w - -", -20 - 16 - 10 - 16 + 6},
+      // e4 and d4 (8 each): only e4, with its neighbour on the a-file side,
+      // is a duo; one free pawn on each wing.
+      {"4k3/8/8/8/3PP3/8/8/4K3 w - -", 8 + 4 + 8 + 6 + 6},
+      {"4k3/8/8/3pp3/8/8/8/4K3 w - -", -(8 + 4 + 8 + 6 + 6)},
+      // e4 (8) ahead of d2: d2 could come up to d3, but c4 would take it and
+      // no pawn retakes, so e4 cannot be supported (-15).  d2 is backward
+      // (-16 - 8); c4 (9) is isolated (-16).  King-side majority 1 unit.
+      // Without c4, d2-d3 supports it.
+      {"4k3/8/8/8/2p1P3/8/3P4/4K3 w - -", (8 - 15) + (-16 - 8) - (9 - 16) + 6},
+      {"4k3/8/8/8/4P3/8/3P4/4K3 w - -", 8 + (-16 - 8) + 6 + 6},
+      // e5 (12) can be supported by d2-d4 in one move, which no black pawn
+      // can take en passant; c5 would then take on d4 unanswered, so e5 is
+      // unsupportable (-15).  d2 backward (-24), c5 (6) isolated (-16).
+      {"4k3/8/8/2p1P3/8/8/3P4/4K3 w - -", (12 - 15) - 24 - (6 - 16) + 6},
+      {"4k3/8/8/4P3/8/8/3P4/4K3 w - -", 12 - 24 + 6 + 6},
+      {"4k3/3p4/8/8/2P1p3/8/8/4K3 w - -", -((12 - 15) - 24 - (6 - 16) + 6)},
+  };
+  for (const auto &c : cases) EXPECT_EQ(structureOf(c.fen).pawnScore, c.score) << c.fen;
+
+  // a2 with its only neighbour on b3, in front: backward (-8) and file a
+  // weak.  b3 is defended by a2 and scores its square (2).  Two free pawns
+  // on the queen side against none: a majority worth 3 units of either set.
+  const PawnHashEntry &e = structureOf("4k3/8/8/8/8/1P6/P7/4K3 w - -");
   EXPECT_EQ(e.weakFiles[WHITE], 1 << 7);
   EXPECT_EQ(e.weakFiles[BLACK], 0);
   EXPECT_EQ(e.passedFiles[WHITE], 3 << 6);
   EXPECT_EQ(e.pawnScore, -8 + 2 + 3 * 6);
   EXPECT_EQ(structureOf("4k3/8/8/8/8/1P6/P7/4K3 w - -", endgameParams).pawnScore, -8 + 2 + 3 * 12);
-}
-
-TEST(PawnStructure, IsolatedDoubledAndDuo) {
-  // e2 (-20) isolated and doubled behind e3 (0), isolated; one free pawn on
-  // the king side.
-  EXPECT_EQ(structureOf("4k3/8/8/8/8/4P3/4P3/4K3 w - -", middlegameParams).pawnScore, -20 - 16 - 10 - 16 + 6);
-  // e4 and d4 (8 each): only e4, with its neighbour on the a-file side, is a
-  // duo; one free pawn on each wing.
-  EXPECT_EQ(structureOf("4k3/8/8/8/3PP3/8/8/4K3 w - -", middlegameParams).pawnScore, 8 + 4 + 8 + 6 + 6);
-  EXPECT_EQ(structureOf("4k3/8/8/3pp3/8/8/8/4K3 w - -", middlegameParams).pawnScore, -(8 + 4 + 8 + 6 + 6));
-}
-
-TEST(PawnStructure, UnsupportablePawn) {
-  // e4 (8) ahead of d2: d2 could come up to d3, but c4 would take it and no
-  // pawn retakes, so e4 cannot be supported (-15).  d2 is backward (-16 - 8)
-  // and its file weak; c4 (9) is isolated (-16).  King-side majority 1 unit.
-  const PawnHashEntry &e = structureOf("4k3/8/8/8/2p1P3/8/3P4/4K3 w - -", middlegameParams);
-  EXPECT_EQ(e.pawnScore, (8 - 15) + (-16 - 8) - (9 - 16) + 6);
-  EXPECT_EQ(e.weakFiles[WHITE], 1 << 4);
-  EXPECT_EQ(e.passedFiles[WHITE], 1 << 3);
-  EXPECT_EQ(e.passedFiles[BLACK], 0);
-  // Without c4, d2-d3 supports it.
-  EXPECT_EQ(structureOf("4k3/8/8/8/4P3/8/3P4/4K3 w - -", middlegameParams).pawnScore, 8 + (-16 - 8) + 6 + 6);
-}
-
-TEST(PawnStructure, UnsupportableAfterADoubleStep) {
-  // e5 (12) can be supported by d2-d4 in one move, which no black pawn can
-  // take en passant; c5 would then take on d4 unanswered, so e5 is
-  // unsupportable (-15).  d2 backward (-24), c5 (6) isolated (-16).
-  EXPECT_EQ(structureOf("4k3/8/8/2p1P3/8/8/3P4/4K3 w - -", middlegameParams).pawnScore, (12 - 15) - 24 - (6 - 16) + 6);
-  EXPECT_EQ(structureOf("4k3/8/8/4P3/8/8/3P4/4K3 w - -", middlegameParams).pawnScore, 12 - 24 + 6 + 6);
-  // Black's mirror image.
-  EXPECT_EQ(structureOf("4k3/3p4/8/8/2P1p3/8/8/4K3 w - -", middlegameParams).pawnScore,
-            -((12 - 15) - 24 - (6 - 16) + 6));
+  // The unsupportable e4 marks d2's file weak, and only White has a passer.
+  const PawnHashEntry &u = structureOf("4k3/8/8/8/2p1P3/8/3P4/4K3 w - -");
+  EXPECT_EQ(u.weakFiles[WHITE], 1 << 4);
+  EXPECT_EQ(u.passedFiles[WHITE], 1 << 3);
+  EXPECT_EQ(u.passedFiles[BLACK], 0);
 }
 
 TEST(PawnCache, ParameterSetsNeverShareAnEntry) {
-  // The same pawns under the middlegame set (queens on) and the endgame set.
-  const char *middlegame = "r2qk3/pp4pp/8/8/8/8/P4PPP/R2QK3 w - -";
+  // The same pawns under the endgame set and the middlegame set (queens on).
   const char *endgame = "4k3/pp4pp/8/8/8/8/P4PPP/4K3 w - -";
   setUpEvaluation(endgame);
-  int endgameCold = fullEvaluation();
-  PawnKey pawnKey = pos.pawnKey;
-
-  setUpEvaluation(middlegame);
+  const int endgameCold = fullEvaluation();
+  const PawnKey pawnKey = pos.pawnKey;
+  setUpEvaluation("r2qk3/pp4pp/8/8/8/8/P4PPP/R2QK3 w - -");
   ASSERT_EQ(pos.pawnKey, pawnKey);
   fullEvaluation();
-  PawnHashEntry &middle = pawnHashSlot(pawnHashKey(middlegameParams));
-  uint32_t middleKey = middle.key;
-  int16_t middleScore = middle.pawnScore;
-  EXPECT_EQ(middleKey, pawnHashKey(middlegameParams));
+  const PawnHashEntry &middle = pawnHashSlot(pawnHashKey(middlegameParams));
+  const PawnHashEntry middleBefore = middle;
+  EXPECT_EQ(middle.key, pawnHashKey(middlegameParams));
 
   ASSERT_EQ(setupFromFen(endgame), FEN_OK);  // the cache stays warm
   EXPECT_EQ(fullEvaluation(), endgameCold);
-  PawnHashEntry &end = pawnHashSlot(pawnHashKey(endgameParams));
+  const PawnHashEntry &end = pawnHashSlot(pawnHashKey(endgameParams));
   EXPECT_NE(&end, &middle);
   EXPECT_EQ(end.key, pawnHashKey(endgameParams));
-  EXPECT_EQ(middle.key, middleKey);
-  EXPECT_EQ(middle.pawnScore, middleScore);
-  EXPECT_NE(end.pawnScore, middleScore);  // isolated a2: 16 against 20
+  EXPECT_EQ(std::memcmp(&middle, &middleBefore, sizeof middle), 0);
+  EXPECT_NE(end.pawnScore, middle.pawnScore);  // isolated a2: 16 against 20
 }
 
 TEST(PawnCache, AKeyEqualToTheClearedMarkIsStillCached) {
@@ -102,9 +98,11 @@ TEST(PawnCache, AKeyEqualToTheClearedMarkIsStillCached) {
 
 // Random games from the start position (fixed seed): every position is
 // evaluated with the cache warm from the positions before it, then again
-// after the cache was cleared.
+// after its entry was cleared as clearing the table clears it.
 TEST(PawnCache, WarmEntriesScoreAsFreshOnes) {
-  setUpEvaluation();
+  auto structure = [](const PawnHashEntry &e) {
+    return std::tuple(e.pawnScore, e.passedFiles[WHITE], e.passedFiles[BLACK], e.weakFiles[WHITE], e.weakFiles[BLACK]);
+  };
   std::mt19937 random(20240611);
   int compared = 0;
   for (int game = 0; game < 12; game++) {
@@ -115,21 +113,14 @@ TEST(PawnCache, WarmEntriesScoreAsFreshOnes) {
       ASSERT_TRUE(test::playGameMove(moves[random() % moves.size()]));
       for (int side = 0; side < 2; side++) {
         rootSide = side;
-        int warm = fullEvaluation();
-        PawnHashEntry saved = test::currentPawnEntry();
-        clearHashTables();
-        ASSERT_EQ(fullEvaluation(), warm) << test::positionFen(false);
-        // The fresh entry holds the same structure data.
-        PawnHashEntry &fresh = test::currentPawnEntry();
-        ASSERT_EQ(fresh.pawnScore, saved.pawnScore);
-        ASSERT_EQ(fresh.passedFiles[WHITE], saved.passedFiles[WHITE]);
-        ASSERT_EQ(fresh.passedFiles[BLACK], saved.passedFiles[BLACK]);
-        ASSERT_EQ(fresh.weakFiles[WHITE], saved.weakFiles[WHITE]);
-        ASSERT_EQ(fresh.weakFiles[BLACK], saved.weakFiles[BLACK]);
+        const int warm = fullEvaluation();
+        PawnHashEntry &entry = test::currentPawnEntry();
+        const auto cached = structure(entry);
+        std::memset(&entry, 0xFF, sizeof entry);
+        ASSERT_EQ(fullEvaluation(), warm) << test::positionFen();
+        ASSERT_EQ(structure(test::currentPawnEntry()), cached) << test::positionFen();
         compared++;
       }
-      // Clear only now and then, so entries from earlier positions stay.
-      if (ply % 40 == 39) clearHashTables();
     }
   }
   EXPECT_GT(compared, 2000);

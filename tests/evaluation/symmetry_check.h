@@ -18,11 +18,7 @@ struct SymmetryTally {
   int compared = 0;
   int leftOut[6] = {};  // by asymmetric rule
 
-  int total() const {
-    int n = compared;
-    for (int r : leftOut) n += r;
-    return n;
-  }
+  int total() const { return compared + leftOut[1] + leftOut[2] + leftOut[3] + leftOut[4] + leftOut[5]; }
   void print(const char *what) const {
     std::printf("%s: compared %d positions; left out by rule 1: %d, 2: %d, 3: %d, 4: %d, 5: %d\n", what, compared,
                 leftOut[1], leftOut[2], leftOut[3], leftOut[4], leftOut[5]);
@@ -32,39 +28,36 @@ struct SymmetryTally {
 // Evaluates the position (set up from its FEN with the given fifty-move
 // count) and its mirror, and compares them unless an asymmetric rule applies.
 inline void compareWithMirror(const std::string &fen, int fiftyCount, SymmetryTally &tally) {
-  setUpEvaluation(fen.c_str());
-  pos.fiftyCount = fiftyCount;
-  int original = fullEvaluation();
-  if (int rule = asymmetricRule()) {
-    tally.leftOut[rule]++;
-    return;
+  const std::string mirrored = mirroredFen(fen);
+  int score[2];
+  for (int side = 0; side < 2; side++) {
+    setUpEvaluation((side ? mirrored : fen).c_str());
+    pos.fiftyCount = fiftyCount;
+    score[side] = fullEvaluation();
+    if (int rule = side ? 0 : asymmetricRule()) {
+      tally.leftOut[rule]++;
+      return;
+    }
   }
-  std::string mirrored = positionFen(true);
-  setUpEvaluation(mirrored.c_str());
-  pos.fiftyCount = fiftyCount;
-  EXPECT_EQ(fullEvaluation(), original) << fen << "  /  " << mirrored;
+  EXPECT_EQ(score[1], score[0]) << fen << "  /  " << mirrored;
   tally.compared++;
 }
 
 // Every position of `games` random games of up to `plies` moves.  Positions
 // are collected first, since each comparison sets up a new position.
 inline SymmetryTally compareRandomGames(unsigned seed, int games, int plies) {
-  struct Sample {
-    std::string fen;
-    int fiftyCount;
-  };
-  std::vector<Sample> samples;
+  std::vector<std::pair<std::string, int>> samples;  // FEN and fifty-move count
   std::mt19937 random(seed);
   for (int game = 0; game < games; game++) {
     setUpEvaluation();
     for (int ply = 0; ply < plies; ply++) {
       std::vector<Move> moves = legalMoves();
       if (moves.empty() || !playGameMove(moves[random() % moves.size()])) break;
-      samples.push_back({positionFen(false), pos.fiftyCount});
+      samples.emplace_back(positionFen(), pos.fiftyCount);
     }
   }
   SymmetryTally tally;
-  for (const Sample &s : samples) compareWithMirror(s.fen, s.fiftyCount, tally);
+  for (const auto &[fen, fiftyCount] : samples) compareWithMirror(fen, fiftyCount, tally);
   return tally;
 }
 
@@ -72,35 +65,31 @@ inline SymmetryTally compareRandomGames(unsigned seed, int games, int plies) {
 // random: passed pawns, pawn races, the can't-win flags and the king-activity
 // tables meet many placements.
 inline std::string randomEndingFen(std::mt19937 &random) {
-  char board[64];
-  std::fill(board, board + 64, '.');
+  std::string board(64, '1');  // '1': an empty square, as FEN counts them
   auto place = [&](char piece, int lowest, int highest) {
     for (;;) {
       int s = lowest + int(random() % unsigned(highest - lowest + 1));
-      if (board[s] == '.') return board[s] = piece, s;
+      if (board[s] == '1') return board[s] = piece, s;
     }
   };
   int wk = place('K', 0, 63), bk;
   do {
     bk = int(random() % 64);
-  } while (board[bk] != '.' || squareDistance(wk, bk) < 2);
+  } while (board[bk] != '1' || squareDistance(wk, bk) < 2);
   board[bk] = 'k';
   for (int i = int(random() % 5); i > 0; i--) place('P', 8, 55);
   for (int i = int(random() % 5); i > 0; i--) place('p', 8, 55);
   if (random() % 2) place("NBRQnbrq"[random() % 8], 0, 63);
   std::string fen;
   for (int rank = 7; rank >= 0; rank--) {
-    int empty = 0;
     for (int file = 7; file >= 0; file--) {
-      char c = board[rank * 8 + file];
-      if (c == '.') {
-        empty++;
-        continue;
+      const char c = board[rank * 8 + file];
+      if (c == '1' && file < 7 && fen.back() >= '1' && fen.back() < '8') {
+        fen.back()++;
+      } else {
+        fen += c;
       }
-      if (empty) fen += char('0' + empty), empty = 0;
-      fen += c;
     }
-    if (empty) fen += char('0' + empty);
     if (rank) fen += '/';
   }
   return fen + (random() % 2 ? " w - -" : " b - -");

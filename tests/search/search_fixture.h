@@ -8,18 +8,21 @@
 
 #include <string>
 
-#include "position/make_move.h"
-#include "position/move_text.h"
-#include "position/position.h"
 #include "search/hash_tables.h"
 #include "search/search.h"
 #include "shell/clock.h"
 #include "shell/engine_state.h"
 #include "shell/input.h"
-#include "shell/new_game.h"
 #include "test_support.h"
 
 namespace test {
+
+inline const char *const middlegame = "r1b2rk1/pp3ppp/2n1pn2/q1bp4/2P2B2/P1N1PN2/1PQ2PPP/R3KB1R w KQ -";
+
+// The clock of the tests that measure time: it reads fakeNow and advances
+// by fakeStep milliseconds at every reading.
+inline int64_t fakeNow = 0, fakeStep = 0;
+inline int64_t fakeClock() { return fakeNow += fakeStep; }
 
 class SearchTest : public ::testing::Test {
  protected:
@@ -51,6 +54,11 @@ class SearchTest : public ::testing::Test {
   void sendLine(const std::string &line) {
     std::string text = line + "\n";
     ASSERT_EQ(write(inputPipe[1], text.data(), text.size()), ssize_t(text.size()));
+  }
+
+  static void useFakeClock() {
+    fakeNow = fakeStep = 0;
+    setClockSource(fakeClock);
   }
 
   static void noTimeLimit() {

@@ -1,6 +1,8 @@
 // The exact text of the thinking lines under xboard and UCI.
 #include "search/search_output.h"
 
+#include <sstream>
+
 #include "search/hash_tables.h"
 #include "search_fixture.h"
 
@@ -10,31 +12,31 @@ using test::SearchTest;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
-int64_t fakeNow = 0;
-int64_t fakeClock() { return fakeNow; }
+using test::fakeNow;
+
+constexpr int XBOARD = FLAG_XBOARD | FLAG_POST, UCI = FLAG_UCI | FLAG_POST;
 
 class OutputTest : public SearchTest {
  protected:
   void SetUp() override {
     SearchTest::SetUp();
-    fakeNow = 0;
-    setClockSource(fakeClock);
+    useFakeClock();
     timeControl.searchStartTime = 0;
-    shell.engineFlags = FLAG_XBOARD | FLAG_POST;
+    shell.engineFlags = XBOARD;
   }
-  // The line of moves given as coordinate text, from the current position.
-  static void setLine(std::initializer_list<const char *> moves) {
+  // The line of moves given as coordinate text ("e2e4 e7e5"), from the
+  // current position.
+  static void setLine(const std::string &moves) {
+    std::istringstream in(moves);
     int n = 0;
-    std::vector<Move> made;
-    for (const char *text : moves) {
+    for (std::string text; in >> text;) {
       const Move m = test::findMove(text);
       ASSERT_NE(m, 0u) << text;
       tree.pvTable[0][n++] = m;
       ASSERT_TRUE(makeMove(m));
-      made.push_back(m);
     }
-    for (size_t i = 0; i < made.size(); i++) unmakeMove();
     tree.pvLength[0] = n;
+    while (n-- > 0) unmakeMove();
   }
   static std::string printed(int depth, int score) {
     CaptureStdout();
@@ -43,86 +45,84 @@ class OutputTest : public SearchTest {
   }
 };
 
-TEST_F(OutputTest, XboardLineHasAlignedFiguresAndAlgebraicMoves) {
-  setLine({"e2e4", "e7e5", "g1f3"});
-  fakeNow = 1234;
-  tree.nodeCount = 56789;
-  EXPECT_EQ(printed(7, -35), " 7   -35    123 56789   e4 e5 Nf3\n");
-  EXPECT_EQ(printed(12, 9997), "12  9997    123 56789   e4 e5 Nf3\n");
+TEST_F(OutputTest, LinesUnderXboardAndUci) {
+  const char *const start = test::startFen, *const mateIn1 = "6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -",
+                    *const promotion = "8/4P1k1/8/8/8/8/8/4K3 w - -";
+  const struct {
+    int flags;
+    const char *fen, *line;
+    int64_t ms;
+    uint64_t nodes;
+    int selDepth, multiPV, depth, score;
+    const char *expected;
+  } cases[] = {
+      // xboard: aligned figures, centiseconds, algebraic moves, checks marked.
+      {XBOARD, start, "e2e4 e7e5 g1f3", 1234, 56789, 0, 1, 7, -35, " 7   -35    123 56789   e4 e5 Nf3\n"},
+      {XBOARD, start, "e2e4 e7e5 g1f3", 1234, 56789, 0, 1, 12, 9997, "12  9997    123 56789   e4 e5 Nf3\n"},
+      {XBOARD, mateIn1, "a1a8", 0, 0, 0, 1, 1, 9999, " 1  9999      0 0   Ra8+\n"},
+      {XBOARD, promotion, "e7e8n", 0, 0, 1, 1, 1, 300, " 1   300      0 0   e8=N+\n"},
+      // UCI: score, depth, time, nodes and speed; mates in moves (mating at
+      // ply 3 is a mate in 2, mated at ply 2 is mated in 1).
+      {UCI, start, "e2e4 e7e5", 1234, 56789, 9, 1, 7, -35,
+       "info score cp -35 depth 7 seldepth 9 time 1234 nodes 56789 nps 46020 pv e2e4 e7e5\n"},
+      {UCI, start, "e2e4", 1000, 10, 3, 1, 3, 10000 - 3,
+       "info score mate 2 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n"},
+      {UCI, start, "e2e4", 1000, 10, 3, 1, 3, 2 - 10000,
+       "info score mate -1 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n"},
+      {UCI, start, "e2e4", 1000, 10, 3, 1, 3, 9000,
+       "info score cp 9000 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n"},
+      // No time passed: speed 0; node counts beyond 32 bits.
+      {UCI, start, "d2d4", 0, 5000000000ull, 1, 1, 1, 12,
+       "info score cp 12 depth 1 seldepth 1 time 0 nodes 5000000000 nps 0 pv d2d4\n"},
+      // "multipv 1" only with several lines.
+      {UCI, start, "d2d4", 0, 0, 1, 2, 1, 12,
+       "info score cp 12 depth 1 seldepth 1 time 0 nodes 0 nps 0 multipv 1 pv d2d4\n"},
+      // Promotions in lower case.
+      {UCI, promotion, "e7e8n", 0, 0, 1, 1, 1, 300,
+       "info score cp 300 depth 1 seldepth 1 time 0 nodes 0 nps 0 pv e7e8n\n"},
+  };
+  for (const auto &c : cases) {
+    fakeNow = 0;  // the clock restarts with the new game
+    setPosition(c.fen);
+    setLine(c.line);
+    shell.engineFlags = c.flags;
+    shell.multiPV = c.multiPV;
+    fakeNow = c.ms;
+    tree.nodeCount = c.nodes;
+    tree.selDepth = c.selDepth;
+    EXPECT_EQ(printed(c.depth, c.score), c.expected);
+  }
 }
 
-TEST_F(OutputTest, XboardMarksChecks) {
-  setPosition("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -");
-  setLine({"a1a8"});
-  EXPECT_EQ(printed(1, 9999), " 1  9999      0 0   Ra8+\n");
-}
-
-TEST_F(OutputTest, UciLineGivesScoreDepthTimeNodesAndSpeed) {
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
-  setLine({"e2e4", "e7e5"});
-  fakeNow = 1234;
-  tree.nodeCount = 56789;
-  tree.selDepth = 9;
-  EXPECT_EQ(printed(7, -35), "info score cp -35 depth 7 seldepth 9 time 1234 nodes 56789 nps 46020 pv e2e4 e7e5\n");
-}
-
-TEST_F(OutputTest, UciMateScoresAreGivenInMoves) {
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
-  setLine({"e2e4"});
-  fakeNow = 1000;
-  tree.nodeCount = 10;
-  tree.selDepth = 3;
-  // Mating at ply 3 is a mate in 2; mated at ply 2 is mated in 1.
-  EXPECT_EQ(printed(3, 10000 - 3), "info score mate 2 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n");
-  EXPECT_EQ(printed(3, 2 - 10000), "info score mate -1 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n");
-  EXPECT_EQ(printed(3, 9000), "info score cp 9000 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n");
-}
-
-TEST_F(OutputTest, NoTimeGivesZeroSpeed) {
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
-  setLine({"d2d4"});
-  tree.nodeCount = 5000000000ull;  // beyond 32 bits
-  tree.selDepth = 1;
-  EXPECT_EQ(printed(1, 12), "info score cp 12 depth 1 seldepth 1 time 0 nodes 5000000000 nps 0 pv d2d4\n");
-}
-
-TEST_F(OutputTest, MultiPVMarksTheFirstLineOnlyWithSeveralLines) {
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
-  setLine({"d2d4"});
-  tree.selDepth = 1;
-  shell.multiPV = 2;
-  EXPECT_EQ(printed(1, 12), "info score cp 12 depth 1 seldepth 1 time 0 nodes 0 nps 0 multipv 1 pv d2d4\n");
-}
-
-TEST_F(OutputTest, UciPromotionsAreLowerCase) {
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
-  setPosition("8/4P1k1/8/8/8/8/8/4K3 w - -");
-  setLine({"e7e8n"});
-  tree.selDepth = 1;
-  EXPECT_EQ(printed(1, 300), "info score cp 300 depth 1 seldepth 1 time 0 nodes 0 nps 0 pv e7e8n\n");
-  shell.engineFlags = FLAG_XBOARD | FLAG_POST;
-  EXPECT_EQ(printed(1, 300), " 1   300      0 0   e8=N+\n");
-}
-
-TEST_F(OutputTest, TablebaseDrawModeShowsZero) {
-  setLine({"e2e4"});
-  driver.tbProbeLimit = -2;
-  EXPECT_EQ(printed(1, 150), " 1     0      0 0   e4\n");
-}
-
-TEST_F(OutputTest, AnUnplayableMoveEndsTheLine) {
-  setLine({"e2e4", "e7e5"});
+TEST_F(OutputTest, XboardLinesOfTheTableAndOfTheLastSearch) {
+  setLine("e2e4 e7e5");
+  // A move that cannot be played ends the line.
   tree.pvTable[0][2] = makeMoveWord(test::square("e4"), test::square("e5"), MOVE_PAWN);  // blocked
   tree.pvTable[0][3] = test::findMove("d2d4");
   tree.pvLength[0] = 4;
   EXPECT_EQ(printed(2, 0), " 2     0      0 0   e4 e5\n");
   EXPECT_EQ(tree.pvLength[0], 2);
   EXPECT_EQ(searchResult.pvLength, 2);
-}
+  // In tablebase draw mode the score shows as 0.
+  driver.tbProbeLimit = -2;
+  EXPECT_EQ(printed(2, 150), " 2     0      0 0   e4 e5\n");
+  driver.tbProbeLimit = -1;
 
-TEST_F(OutputTest, AShortLineIsLengthenedFromTheTable) {
-  setLine({"e2e4"});
-  // The table knows the replies e7e5 and g1f3 along the line.
+  // Depth 0 prints the last line again; nothing is printed without
+  // thinking output, but the line is kept.
+  setLine("e2e4");
+  printed(4, 20);
+  tree.pvLength[0] = 0;
+  EXPECT_EQ(printed(0, 0), " 4    20      0 0   e4\n");
+  setLine("e2e4");
+  shell.engineFlags = FLAG_XBOARD;
+  EXPECT_EQ(printed(4, 20), "");
+  EXPECT_STREQ(lastPVLine(), " 4    20      0 0   e4");
+  shell.engineFlags = XBOARD;
+
+  // A short line is lengthened from the transposition table: the replies
+  // e7e5 and g1f3 along the line are stored there.
+  setLine("e2e4");
   const Move e5 = makeMoveWord(test::square("e7"), test::square("e5"), 0);
   const Move nf3 = makeMoveWord(test::square("g1"), test::square("f3"), 0);
   ASSERT_TRUE(makeMove(test::findMove("e2e4")));
@@ -138,21 +138,8 @@ TEST_F(OutputTest, AShortLineIsLengthenedFromTheTable) {
   EXPECT_EQ(moveTo(searchResult.pvLine[1]), test::square("e5"));
 }
 
-TEST_F(OutputTest, DepthZeroPrintsTheLastLineAgain) {
-  setLine({"e2e4"});
-  printed(4, 20);
-  tree.pvLength[0] = 0;
-  EXPECT_EQ(printed(0, 0), " 4    20      0 0   e4\n");
-}
-
-TEST_F(OutputTest, NothingIsPrintedWithoutThinkingOutput) {
-  setLine({"e2e4"});
-  shell.engineFlags = FLAG_XBOARD;
-  EXPECT_EQ(printed(4, 20), "");
-  EXPECT_STREQ(lastPVLine(), " 4    20      0 0   e4");
-}
-
-TEST_F(OutputTest, FailMarksOnlyUnderXboardFromTheThirdIteration) {
+TEST_F(OutputTest, FailMarksAndProgressLines) {
+  // Fail marks only under xboard, from the third iteration on.
   driver.iterationDepth = 3;
   driver.failState = 1;
   CaptureStdout();
@@ -161,54 +148,40 @@ TEST_F(OutputTest, FailMarksOnlyUnderXboardFromTheThirdIteration) {
   printFailMark();
   driver.iterationDepth = 2;
   printFailMark();
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
+  shell.engineFlags = UCI;
   driver.iterationDepth = 5;
   printFailMark();
   EXPECT_EQ(GetCapturedStdout(), "++\n--\n");
-}
 
-TEST_F(OutputTest, UciProgressLines) {
-  shell.engineFlags = FLAG_UCI;  // printed whether or not thinking output is on
+  // UCI progress lines, whether or not thinking output is on; none under xboard.
+  shell.engineFlags = FLAG_UCI;
   driver.iterationDepth = 6;
   tree.nodeCount = 3000;
   CaptureStdout();
   printDepthLine();
   printCurrentMove(test::findMove("g1f3"), 4, 1500);
   EXPECT_EQ(GetCapturedStdout(), "info depth 6 seldepth 6\ninfo currmove g1f3 currmovenumber 4 nodes 3000 nps 2000\n");
-  shell.engineFlags = FLAG_XBOARD | FLAG_POST;
+  shell.engineFlags = XBOARD;
   CaptureStdout();
   printDepthLine();
   EXPECT_EQ(GetCapturedStdout(), "");
 }
 
 TEST_F(OutputTest, MultiPVLinesFollowTheBestLine) {
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
+  shell.engineFlags = UCI;
   shell.multiPV = 3;
-  setLine({"e2e4", "e7e5"});
+  setLine("e2e4 e7e5");
   tree.selDepth = 4;
   driver.multipvScore[0] = 30;
   driver.multipvScore[1] = 9997;
   driver.multipvScore[2] = -10000;  // not filled: the listing ends
-  const Move d4 = test::findMove("d2d4");
-  driver.multipvLines[1][0] = d4;
+  driver.multipvLines[1][0] = test::findMove("d2d4");
   driver.multipvLines[1][1] = 0;
   CaptureStdout();
   printMultiPV(4);
   EXPECT_EQ(GetCapturedStdout(),
             "info score cp 30 depth 4 seldepth 4 time 0 nodes 0 nps 0 multipv 1 pv e2e4 e7e5\n"
             "info score mate 2 multipv 2 pv d2d4\n");
-}
-
-TEST_F(OutputTest, ASearchPrintsItsIterationsAndEndsWithItsBestLine) {
-  setPosition("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -");
-  shell.engineFlags = FLAG_UCI | FLAG_POST;
-  CaptureStdout();
-  searchToDepth(3);
-  const std::string out = GetCapturedStdout();
-  EXPECT_NE(out.find("info depth 1 seldepth 1\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("info score mate 1 depth 1 "), std::string::npos) << out;
-  EXPECT_NE(out.find("info score mate 1 depth 3 "), std::string::npos) << out;
-  EXPECT_EQ(out.find("\n\n"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
-// The pieces of the search tested on chosen positions: the serious-check
-// test, the check test before a move, the threat test, the quiet-move
-// generator and the test of remembered moves, the quiescence search at its
-// edges and the pruning at a frontier node.
+// The pieces of the search on chosen positions: the serious-check test, the
+// check test before a move, the threat test, the quiet-move generator and
+// the test of remembered moves, the quiescence search at its edges and the
+// pruning at a frontier node.
 #include <algorithm>
 
 #include "evaluation/evaluation.h"
 #include "position/move_generation.h"
 #include "random_positions.h"
 #include "search/check_tests.h"
-#include "search/move_ordering.h"
 #include "search/quiet_moves.h"
 #include "search_fixture.h"
 
@@ -16,114 +15,89 @@ namespace {
 
 using test::SearchTest;
 
-// The position after `move` has been played from `fen`.
-void playFrom(const char *fen, const char *move) {
+// The position after `move` has been played from `fen`, at search ply `ply`.
+void playFrom(const char *fen, const char *move, int ply = 0) {
   test::setUp(fen);
   const Move m = test::findMove(move);
   ASSERT_NE(m, 0u) << move;
   ASSERT_TRUE(makeMove(m));
-  pos.searchPly = 0;
+  pos.searchPly = ply;
 }
 
-struct CheckCase {
-  const char *fen;
-  const char *move;
-  int serious;
-  const char *why;
-};
-
-class SeriousCheckTest : public ::testing::TestWithParam<CheckCase> {};
-
-TEST_P(SeriousCheckTest, BothVersionsAnswer) {
-  const CheckCase &c = GetParam();
-  playFrom(c.fen, c.move);
-  ASSERT_NE(pos.checkInfo[pos.gamePly], CHECK_NONE);
-  EXPECT_EQ(seriousCheck(), c.serious) << c.why;
-  EXPECT_EQ(seriousCheckInSearch(), c.serious) << c.why;
+TEST(SeriousCheck, BothVersionsAnswer) {
+  const struct {
+    const char *fen, *move;
+    int serious;
+    const char *why;
+  } cases[] = {
+      {"4k3/8/8/8/4N3/8/8/K3R3 w - -", "e4f6", 1, "double check"},
+      {"4k3/8/8/8/7Q/8/8/K7 w - -", "h4e7", 0, "the king takes the queen"},
+      {"4k3/8/3P4/8/7Q/8/8/K7 w - -", "h4e7", 1, "the queen is defended"},
+      {"4k3/8/8/1N6/8/8/8/K7 w - -", "b5d6", 1, "nothing takes the knight"},
+      {"4k3/8/8/8/8/8/K7/R2Q3r w - -", "d1d7", 1, "the queen opened the first rank"},
+      {"4k3/8/8/7r/8/8/1Q6/K7 w - -", "b2e5", 0, "the rook takes the queen"},
+      {"4k3/8/8/7r/8/5B2/1Q6/K7 w - -", "b2e5", 1, "the rook is watched by the bishop"},
+  };
+  for (const auto &c : cases) {
+    playFrom(c.fen, c.move);
+    ASSERT_NE(pos.checkInfo[pos.gamePly], CHECK_NONE) << c.why;
+    EXPECT_EQ(seriousCheck(), c.serious) << c.why;
+    EXPECT_EQ(seriousCheckInSearch(), c.serious) << c.why;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Checks, SeriousCheckTest,
-    ::testing::Values(CheckCase{"4k3/8/8/8/4N3/8/8/K3R3 w - -", "e4f6", 1, "double check"},
-                      CheckCase{"4k3/8/8/8/7Q/8/8/K7 w - -", "h4e7", 0, "the king takes the queen"},
-                      CheckCase{"4k3/8/3P4/8/7Q/8/8/K7 w - -", "h4e7", 1, "the queen is defended"},
-                      CheckCase{"4k3/8/8/1N6/8/8/8/K7 w - -", "b5d6", 1, "nothing takes the knight"},
-                      CheckCase{"4k3/8/8/8/8/8/K7/R2Q3r w - -", "d1d7", 1, "the queen opened the first rank"},
-                      CheckCase{"4k3/8/8/7r/8/8/1Q6/K7 w - -", "b2e5", 0, "the rook takes the queen"},
-                      CheckCase{"4k3/8/8/7r/8/5B2/1Q6/K7 w - -", "b2e5", 1, "the rook is watched by the bishop"}));
-
-TEST(MoveGivesCheck, QuietChecksOntoEmptySquares) {
-  test::setUp("4k3/8/8/8/8/8/8/R3K3 w - -");
-  EXPECT_TRUE(moveGivesCheck(test::findMove("a1a8")));
-  EXPECT_FALSE(moveGivesCheck(test::findMove("a1a7")));
-  test::setUp("2n1k3/8/8/8/8/8/8/R3K3 w - -");
-  EXPECT_FALSE(moveGivesCheck(test::findMove("a1a8")));  // the knight on c8 blocks
-  test::setUp("n3k3/8/8/8/8/8/8/R3K3 w - -");
-  EXPECT_TRUE(moveGivesCheck(test::findMove("a1a8")));  // a capture that checks
-  test::setUp("4k3/8/8/8/8/8/8/4KB2 w - -");
-  EXPECT_TRUE(moveGivesCheck(test::findMove("f1b5")));
-  EXPECT_FALSE(moveGivesCheck(test::findMove("f1c4")));
-  test::setUp("4k3/8/3P4/8/4N3/8/8/4K3 w - -");
-  EXPECT_TRUE(moveGivesCheck(test::findMove("d6d7")));
-  EXPECT_TRUE(moveGivesCheck(test::findMove("e4f6")));
-  EXPECT_FALSE(moveGivesCheck(test::findMove("e4g5")));
+// For every move that neither stays on a line it uncovers nor is special
+// (king, castling, promotion, en passant), the test before the move agrees
+// with the check after it.
+void compareCheckTest(int &compared) {
+  const int ek = pos.kingSquare[pos.opponent];
+  for (Move m : test::legalMoves()) {
+    const int from = moveFrom(m), to = moveTo(m);
+    if (wordType(pos.board[from]) == KING || (m & (MOVE_PROMOTION | MOVE_EN_PASSANT | MOVE_CASTLE))) continue;
+    const int line = directionTo[ek * 64 + from];
+    if (line >= 0 && (directionTo[from * 64 + to] & ~1) == (line & ~1)) continue;
+    const bool predicted = moveGivesCheck(m);
+    ASSERT_TRUE(makeMove(m));
+    const bool actual = inCheck();
+    unmakeMove();
+    ASSERT_EQ(predicted, actual) << test::positionFen() << " " << moveToUciCoordinates(m);
+    compared++;
+  }
 }
 
-TEST(MoveGivesCheck, DiscoveredChecks) {
-  test::setUp("4k3/8/8/8/4B3/8/8/K3R3 w - -");
-  EXPECT_TRUE(moveGivesCheck(test::findMove("e4d5")));
-  test::setUp("4k3/8/8/8/4N3/8/8/K3Q3 w - -");
-  EXPECT_TRUE(moveGivesCheck(test::findMove("e4c5")));
-}
-
-// Against the position itself: for every move that neither stays on a line
-// it uncovers nor is special (king, castling, promotion, en passant), the
-// test before the move agrees with the check after it.
-TEST(MoveGivesCheck, AgreesWithTheBoardOnRandomPositions) {
-  test::Rng rng(7);
+TEST(MoveGivesCheck, AgreesWithTheBoard) {
   int compared = 0;
-  for (int game = 0; game < 200; game++) {
+  // Discovered checks, a blocked line, a pawn's and a knight's checks.
+  for (const char *fen : {"4k3/8/8/8/4B3/8/8/K3R3 w - -", "4k3/8/8/8/4N3/8/8/K3Q3 w - -",
+                          "2n1k3/8/8/8/8/8/8/R3K3 w - -", "4k3/8/3P4/8/4N3/8/8/4KB2 w - -"}) {
+    test::setUp(fen);
+    compareCheckTest(compared);
+  }
+  test::Rng rng(7);
+  for (int game = 0; game < 200 && !HasFatalFailure(); game++) {
     test::randomPlayout(rng, rng.below(40));
-    const int ek = pos.kingSquare[pos.opponent];
-    for (Move m : test::legalMoves()) {
-      const int from = moveFrom(m), to = moveTo(m);
-      const int type = wordType(pos.board[from]);
-      if (type == KING || (m & (MOVE_PROMOTION | MOVE_EN_PASSANT | MOVE_CASTLE))) continue;
-      const int line = directionTo[ek * 64 + from];
-      if (line >= 0 && (directionTo[from * 64 + to] & ~1) == (line & ~1)) continue;
-      const bool predicted = moveGivesCheck(m);
-      ASSERT_TRUE(makeMove(m));
-      const bool actual = pos.checkInfo[pos.gamePly] != CHECK_NONE;
-      unmakeMove();
-      ASSERT_EQ(predicted, actual) << test::positionFen() << " " << moveToUciCoordinates(m);
-      compared++;
-    }
+    compareCheckTest(compared);
   }
   EXPECT_GT(compared, 2000);
 }
 
-// The threat test looks at the moves made below the root, so the move is
-// played as a search move.
-void searchMoveFrom(const char *fen, const char *move) {
-  playFrom(fen, move);
-  pos.searchPly = 1;
-}
-
 TEST(ThreatTest, APieceThatJustArrivedAttackingSomethingBigger) {
-  searchMoveFrom("r3k3/8/8/8/8/2N5/8/4K3 w - -", "c3b5");
-  EXPECT_EQ(threatAfterMove(), 0);
-  searchMoveFrom("4k3/r7/8/8/8/2N5/8/4K3 w - -", "c3b5");  // the knight attacks the rook
-  EXPECT_EQ(threatAfterMove(), 1);
-  searchMoveFrom("4k3/8/2n5/8/3P4/8/8/4K3 w - -", "d4d5");  // the pawn attacks the knight
-  EXPECT_EQ(threatAfterMove(), 1);
-  searchMoveFrom("4k3/8/2p5/8/3P4/8/8/4K3 w - -", "d4d5");  // a pawn attacking a pawn is no threat
-  EXPECT_EQ(threatAfterMove(), 0);
-  searchMoveFrom("4k3/8/8/8/8/8/4B3/4K3 w - -", "e2b5");  // the bishop sees the king
-  EXPECT_EQ(threatAfterMove(), 1);
-}
-
-TEST(ThreatTest, CountsOnlyTheLastThreeMovesBelowTheRoot) {
-  // The knight arrives, then each side makes a move.
+  const struct {
+    const char *fen, *move;
+    int threat;
+  } cases[] = {
+      {"r3k3/8/8/8/8/2N5/8/4K3 w - -", "c3b5", 0},
+      {"4k3/r7/8/8/8/2N5/8/4K3 w - -", "c3b5", 1},   // the knight attacks the rook
+      {"4k3/8/2n5/8/3P4/8/8/4K3 w - -", "d4d5", 1},  // the pawn attacks the knight
+      {"4k3/8/2p5/8/3P4/8/8/4K3 w - -", "d4d5", 0},  // a pawn attacking a pawn is no threat
+      {"4k3/8/8/8/8/8/4B3/4K3 w - -", "e2b5", 1},    // the bishop sees the king
+  };
+  for (const auto &c : cases) {
+    playFrom(c.fen, c.move, 1);  // the test looks at the moves made below the root
+    EXPECT_EQ(threatAfterMove(), c.threat) << c.fen;
+  }
+  // Only the last three moves below the root count: the knight arrives,
+  // then each side makes a move.
   playFrom("4k3/r7/8/8/8/2N5/8/4K3 w - -", "c3b5");
   ASSERT_TRUE(makeMove(test::findMove("e8d8")));
   ASSERT_TRUE(makeMove(test::findMove("e1e2")));
@@ -133,15 +107,11 @@ TEST(ThreatTest, CountsOnlyTheLastThreeMovesBelowTheRoot) {
   EXPECT_EQ(threatAfterMove(), 0);
 }
 
-TEST(PassedPawn, NoEnemyPawnAheadOnItsOwnOrTheNextFiles) {
-  test::setUp("4k3/8/8/2p5/8/8/3P4/4K3 w - -");
-  EXPECT_FALSE(pawnIsPassed(test::square("d2"), WHITE));
-  EXPECT_FALSE(pawnIsPassed(test::square("c5"), BLACK));
-  test::setUp("4k3/8/8/5p2/8/8/3P4/4K3 w - -");
-  EXPECT_TRUE(pawnIsPassed(test::square("d2"), WHITE));
-  EXPECT_TRUE(pawnIsPassed(test::square("f5"), BLACK));
-  test::setUp("4k3/8/8/8/8/3P4/2p5/4K3 w - -");
-  EXPECT_TRUE(pawnIsPassed(test::square("d3"), WHITE));  // the c-pawn is behind
+std::vector<Move> sortedList() {
+  std::vector<Move> moves;
+  for (const MoveEntry &e : test::currentList()) moves.push_back(e.move);
+  std::sort(moves.begin(), moves.end());
+  return moves;
 }
 
 TEST(QuietMoves, AreTheQuietMovesOfTheFullGeneratorCastlingLast) {
@@ -150,16 +120,12 @@ TEST(QuietMoves, AreTheQuietMovesOfTheFullGeneratorCastlingLast) {
     test::randomPlayout(rng, rng.below(60));
     if (inCheck()) continue;
     generateAll();
-    std::vector<Move> expected;
-    for (const MoveEntry &e : test::currentList())
-      if (!(e.move & (MOVE_CAPTURE | MOVE_PROMOTION))) expected.push_back(e.move);
+    std::vector<Move> expected = sortedList();
+    expected.erase(std::remove_if(expected.begin(), expected.end(),
+                                  [](Move m) { return (m & (MOVE_CAPTURE | MOVE_PROMOTION)) != 0; }),
+                   expected.end());
     generateQuiet();
-    std::vector<Move> quiet;
-    for (const MoveEntry &e : test::currentList()) quiet.push_back(e.move);
-    std::sort(expected.begin(), expected.end());
-    std::vector<Move> sorted = quiet;
-    std::sort(sorted.begin(), sorted.end());
-    ASSERT_EQ(sorted, expected) << test::positionFen();
+    ASSERT_EQ(sortedList(), expected) << test::positionFen();
   }
   test::setUp("r3k2r/8/8/8/8/8/8/R3K2R w KQkq -");
   generateQuiet();
@@ -203,22 +169,6 @@ TEST(RememberedMoves, MovesOfAnotherPositionAreRefused) {
   EXPECT_EQ(playableMove(word("e1", "e8")), 0u);  // never the king
 }
 
-TEST(History, CountersAreHalvedWhenOneOutgrowsItsRange) {
-  clearMoveOrdering();
-  const Move a = makeMoveWord(12, 28), b = makeMoveWord(6, 21);
-  addHistory(b, 10);
-  for (int i = 0; i < 100000 && ordering.history[moveIndex(a)] <= 0x1FFFFF - 3600; i++) addHistory(a, 60);
-  const int before = ordering.history[moveIndex(a)];
-  addHistory(a, 60);
-  EXPECT_EQ(ordering.history[moveIndex(a)], (before + 3600) / 2);
-  EXPECT_EQ(ordering.history[moveIndex(b)], 50);
-  addKiller(4, a);
-  addKiller(4, a);
-  addKiller(4, b);
-  EXPECT_EQ(ordering.killer[4][0], b);
-  EXPECT_EQ(ordering.killer[4][1], a);
-}
-
 class QuiesceTest : public SearchTest {
  protected:
   void SetUp() override {
@@ -226,6 +176,10 @@ class QuiesceTest : public SearchTest {
     tree.nodeCount = 0;
     tree.selDepth = 0;
     moveListStart[0] = 0;
+  }
+  void TearDown() override {
+    pos.searchPly = 0;
+    SearchTest::TearDown();
   }
 };
 
@@ -236,61 +190,38 @@ TEST_F(QuiesceTest, TheDeepestPlyOnlyEvaluates) {
   EXPECT_EQ(quiesce(-10000, 10000, 3), evaluate(-10000, 10000));
   EXPECT_EQ(tree.selDepth, 62);
   EXPECT_EQ(tree.nodeCount, 1u);
-  pos.searchPly = 0;
 }
 
 TEST_F(QuiesceTest, ACheckThatCanBeAnsweredByATakingMayStandPat) {
   playFrom("4k3/8/8/7r/8/8/1Q6/K7 w - -", "b2e5");  // the rook may take the queen
   tree.nodeCount = 0;
-  const int score = quiesce(-1000, -900, 1);
-  EXPECT_GE(score, -900);
+  EXPECT_GE(quiesce(-1000, -900, 1), -900);
   EXPECT_EQ(tree.nodeCount, 1u);  // no evasion was searched
 }
 
-TEST_F(QuiesceTest, NoEvasionIsMateAtThisPly) {
-  playFrom("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -", "a1a8");
-  pos.searchPly = 1;
+TEST_F(QuiesceTest, NoEvasionIsMateAtThisPlyUnlessTheFiftyMovesAreOver) {
+  playFrom("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -", "a1a8", 1);
   moveListStart[1] = 0;
   EXPECT_EQ(quiesce(-10000, 10000, 1), 1 - 10000);
-  pos.searchPly = 0;
-}
-
-TEST_F(QuiesceTest, AQuietPositionStandsPatAndStoresNothing) {
-  setPosition("4k3/8/8/8/8/8/3P4/4K3 w - -");
-  clearHashTables();
-  const int score = quiesce(-10000, 10000, 1);
-  EXPECT_EQ(tree.nodeCount, 1u);
-  EXPECT_EQ(score, quiesce(-10000, 10000, 1));
-  for (int i = 0; i < QUIESCE_BUCKETS; i++)
-    for (const QuiesceEntry &e : hashTables.quiesce[i].slot) ASSERT_EQ(e.flags, 0) << i;
-}
-
-TEST_F(QuiesceTest, TheFiftyMoveRuleGivesWayToMateOnlyOnTheHundredthPly) {
-  playFrom("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -", "a1a8");
-  pos.searchPly = 1;
-  moveListStart[1] = 0;
-  pos.fiftyCount = 100;
+  pos.fiftyCount = 100;  // the mate comes with the hundredth ply
   EXPECT_EQ(quiesce(-10000, 10000, 1), 1 - 10000);
   pos.fiftyCount = 101;
   EXPECT_EQ(quiesce(-10000, 10000, 1), 0);
-  pos.searchPly = 0;
 }
 
 TEST_F(QuiesceTest, TheLastPawnIsTakenEvenFarBelowAlpha) {
-  // White's rook can take the only black pawn; far below alpha, but not by
-  // more than the last pawn is worth.
-  setPosition("4k2q/8/8/8/8/8/p7/R3K3 w - -");
-  const int standPat = evaluate(-10000, 10000);
-  clearHashTables();
-  quiesce(standPat + 1000, standPat + 1001, 1);
-  EXPECT_GE(tree.nodeCount, 2u);
-  // With a second black pawn, the same capture is pruned.
-  setPosition("4k2q/8/8/7p/8/8/p7/R3K3 w - -");
-  const int second = evaluate(-10000, 10000);
-  tree.nodeCount = 0;
-  clearHashTables();
-  quiesce(second + 1000, second + 1001, 1);
-  EXPECT_EQ(tree.nodeCount, 1u);
+  // White's rook takes the only black pawn: far below alpha, but not by more
+  // than the last pawn is worth.  With a second black pawn it is pruned.
+  auto nodesFarBelowAlpha = [](const char *fen) {
+    setPosition(fen);
+    const int standPat = evaluate(-10000, 10000);
+    clearHashTables();
+    tree.nodeCount = 0;
+    quiesce(standPat + 1000, standPat + 1001, 1);
+    return tree.nodeCount;
+  };
+  EXPECT_GE(nodesFarBelowAlpha("4k2q/8/8/8/8/8/p7/R3K3 w - -"), 2u);
+  EXPECT_EQ(nodesFarBelowAlpha("4k2q/8/8/7p/8/8/p7/R3K3 w - -"), 1u);
 }
 
 TEST_F(SearchTest, AFrontierNodeFarBelowAlphaSearchesOnlyItsFirstMove) {
