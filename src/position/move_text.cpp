@@ -146,7 +146,7 @@ Move completeMove(Move move) {
 
 // Castling text counts only when it starts with "O-O", "0-0" or "o-o"; the
 // UCI null move "0000" and other texts starting with those letters are not
-// castling (a decision of the issue, stricter than the Part).  "O-O-" must be
+// castling.  "O-O-" must be
 // followed by a castling letter to be queen side; a text cut off there is
 // refused rather than guessed.
 int parseCoordinateMove(Move &move, const char *text) {
