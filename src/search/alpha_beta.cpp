@@ -19,9 +19,9 @@
 #include "search/hash_tables.h"
 #include "search/move_ordering.h"
 #include "search/node_helpers.h"
-#include "search/pending_stubs.h"
 #include "search/quiet_moves.h"
 #include "search/search.h"
+#include "tablebase/probe.h"
 
 namespace {
 

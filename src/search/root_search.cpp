@@ -16,13 +16,13 @@
 #include "search/hash_tables.h"
 #include "search/move_ordering.h"
 #include "search/node_helpers.h"
-#include "search/pending_stubs.h"
 #include "search/search.h"
 #include "search/search_output.h"
 #include "search/time_management.h"
 #include "shell/clock.h"
 #include "shell/engine_state.h"
 #include "shell/input.h"
+#include "tablebase/probe.h"
 
 namespace {
 
