@@ -21,7 +21,7 @@
 #include "search/node_helpers.h"
 #include "search/quiet_moves.h"
 #include "search/search.h"
-#include "tablebase/probe.h"
+#include "tablebase/tablebase.h"
 
 namespace {
 

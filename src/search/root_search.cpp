@@ -22,7 +22,7 @@
 #include "shell/clock.h"
 #include "shell/engine_state.h"
 #include "shell/input.h"
-#include "tablebase/probe.h"
+#include "tablebase/tablebase.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "shell/uci.h"
 #include "shell/words.h"
 #include "shell/xboard.h"
+#include "tablebase/tablebase.h"
 
 static bool tablesReady() { return hashTables.trans != nullptr; }
 
@@ -33,11 +34,6 @@ static void initialiseForConsole() {
 static void reinitialise() {
   freeEverything();
   if (!initApp()) exitEngine(1);
-}
-
-static void notAvailable(const char *what) {
-  std::printf("%s is not available yet\n", what);
-  std::fflush(stdout);
 }
 
 void dispatchLine(char *line) {
@@ -54,6 +50,7 @@ void dispatchLine(char *line) {
     std::printf("feature done=0\n");
     std::fflush(stdout);
     reinitialise();
+    TbInitialise();
     memoryReport();
     xboardCommand(command, words);
   } else if (!std::strcmp(command, "uci")) {
@@ -76,7 +73,13 @@ void dispatchLine(char *line) {
   } else if (!std::strcmp(command, "egtb")) {
     if (shell.searching) return;
     initialiseForConsole();
-    notAvailable("Tablebase probing");
+    TbInitialise();
+    int score;
+    if (TbProbe(&score))
+      std::printf("Max %d , Score %d\n", int(tablebaseSettings.tbMaxPieces), score);
+    else
+      std::printf("%s\n", tablebaseSettings.tbMaxPieces < 0 ? "EGTB not found" : "Position not in EGTB");
+    std::fflush(stdout);
   } else if (!std::strcmp(command, "si")) {
     if (shell.searching) return;
     initialiseForConsole();

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "book/book.h"
 #include "position/make_move.h"
 #include "position/move_generation.h"
 #include "position/move_text.h"
@@ -32,12 +33,11 @@
 static bool underUci() { return (shell.engineFlags & FLAG_UCI) != 0; }
 
 // The opening book's move for this position, from the main book (0) or the
-// second book (1).  There is no opening book yet, so the engine always
-// searches.
+// second book (1).
 static bool chooseBookMove(int book, Move &move) {
-  (void)book;
   move = 0;
-  return false;
+  bookChoose(book, &move, 0);
+  return move != 0;
 }
 
 static Move firstLegalMove() {

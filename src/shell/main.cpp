@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "book/book.h"
 #include "search/hash_tables.h"
 #include "shell/config.h"
 #include "shell/engine_state.h"
@@ -32,8 +33,7 @@ int main(int argc, char **argv) {
         return finish(0);
       }
       if (!initApp()) return finish(1);
-      std::printf("Book creation is not available yet\n");
-      return finish(1);
+      return finish(createBook(argv[2]));
     }
     if (std::strcmp(argv[1], "/xboard") != 0) {
       std::printf("Invalid option!\n");

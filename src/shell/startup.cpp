@@ -6,10 +6,12 @@
 #include <cstring>
 #include <ctime>
 
+#include "book/book.h"
 #include "position/keys.h"
 #include "search/hash_tables.h"
 #include "shell/engine_state.h"
 #include "shell/new_game.h"
+#include "tablebase/tablebase.h"
 
 void nameEngine(const char *invocationName) {
   if (!invocationName) return;
@@ -42,10 +44,15 @@ int initApp() {
   // The book's weighted choice draws on rand().
   HashKey seedKey = pieceKey[uint64_t(std::time(nullptr)) % 768];
   std::srand(unsigned(uint32_t(seedKey)));
+  openBook();
   return 1;
 }
 
-void freeEverything() { freeHashTables(); }
+void freeEverything() {
+  closeBook();
+  freeHashTables();
+  TbRelease();
+}
 
 void exitEngine(int code) {
   freeEverything();

@@ -9,11 +9,10 @@ void nameEngine(const char *invocationName);
 // The banner: the engine's name, a notice line and an empty line.
 void printBanner();
 // Allocates the hash tables, builds the board tables, sets the search
-// defaults, starts a new game and seeds the random generator.  Returns 1, or
+// defaults, starts a new game, seeds the random generator and opens the book.  Returns 1, or
 // 0 after "ERROR (not enough memory): initApp" (nothing stays allocated).
 int initApp();
-// Releases the hash tables (and, once they exist, the book and the
-// tablebase cache).
+// Closes the book and releases the hash tables and the tablebase cache.
 void freeEverything();
 // Frees everything, flushes the output and ends the process.
 [[noreturn]] void exitEngine(int code);

@@ -11,9 +11,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "book/book.h"
 #include "position/position.h"
 #include "search/hash_tables.h"
 #include "shell/engine_state.h"
+#include "tablebase/tablebase.h"
 
 // Clock figures are held below this many centiseconds (about five and a half
 // hours), so that the time arithmetic of the search cannot overflow.
@@ -52,6 +54,7 @@ static void identify() {
   std::printf("option name EnableBookLearning type check default true\n");
   std::printf("option name CanResign type check default true\n");
   // Under UCI the tablebase directory comes from the NalimovPath option.
+  TbRelease();
   tablebaseSettings.tbPath[0] = '\0';
   std::printf("uciok\n");
   std::fflush(stdout);
@@ -95,7 +98,12 @@ static void setOption(WordReader &words) {
   } else if (!std::strcmp(name, "ponder")) {
     setFlag(FLAG_PONDER, isTrue(value));
   } else if (!std::strcmp(name, "ownbook")) {
-    if (isTrue(value)) gameRecord.bookMovesLeft = 3;
+    if (isTrue(value)) {
+      gameRecord.bookMovesLeft = 3;
+      openBook();
+    } else {
+      closeBook();
+    }
   } else if (!std::strcmp(name, "multipv")) {
     shell.multiPV = number < 1 || number > MAX_MULTI_PV ? 1 : int32_t(number);
   } else if (!std::strcmp(name, "uci_opponent")) {
