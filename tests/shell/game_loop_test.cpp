@@ -246,8 +246,8 @@ TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
 }
 
 // xboard: the third hopeless score in a row (40 moves per control) resigns
-// when the opponent has time to win; otherwise the move goes out in
-// algebraic notation as the record has it.
+// when the opponent has time to win, with "resign" alone; otherwise the move
+// goes out in algebraic notation as the record has it.
 TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
   const struct {
     int resignCount;
@@ -266,6 +266,9 @@ TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
     shell.resignCount = c.resignCount;
     shell.engineSide = WHITE;
     const std::string out = think();
+    // A resigned game keeps its last position: the move is taken back.
+    EXPECT_EQ(pos.gamePly, c.resigns ? 0 : 1);
+    EXPECT_EQ(gameRecord.gameLength, c.resigns ? -1 : 0);
     EXPECT_LT(searchResult.lastSearchScore, -800);
     EXPECT_EQ(shell.resignCount, c.resignCount + 1);
     EXPECT_EQ(count(out, "resign"), c.resigns ? 1u : 0u) << out;

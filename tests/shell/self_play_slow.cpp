@@ -48,6 +48,11 @@ TEST(Match, AgainstItselfPonderingWithRepeatingControls) {
   expectNoFault("ponder", 20, "--ponder " + ponder + " " + ponder + " --tc 20/2 --seed 2");
 }
 
+// Through the xboard protocol, the engine's default: one side ponders.
+TEST(Match, AgainstItselfThroughXboardOnePondering) {
+  expectNoFault("xboard", 100, "--xboard " + engine + " --ponder " + engine + " --tc 40/20 --seed 4");
+}
+
 TEST(Match, AgainstAWeakenedStockfish) {
   if (!exists(stockfishPath)) GTEST_SKIP() << "stockfish is not installed";
   expectNoFault("stockfish", 20,

@@ -130,4 +130,29 @@ TEST_F(XboardSession, HintWhilePonderingAndMoveNow) {
   expectMove();
 }
 
+// Input no interface should send, around a game with learning and
+// pondering: the engine still answers every ping and plays legal moves.
+TEST_F(XboardSession, BadInputNeverStopsTheEngine) {
+  std::string dots;
+  for (int i = 0; i < 10000; i++) dots += ".\n";
+  engine.send("undo\nremove\ne2\ni2i4\ne2e9\ne7e8x\nlevel x y z\ntime -5\nsd 99999\nst 1e9\n"
+              "setboard \x01garbage\ne2e4\nlevel\nsd\nst\ntime\notim\nsetboard\nping\n" +
+              dots + "analyze\n" + dots + "exit\n");
+  sync();
+  EXPECT_GE(count("stat01: "), 1u);
+  EXPECT_EQ(count("Illegal move: e2e4"), 1u) << engine.output();  // after the refused position
+  // "result" while the engine ponders, then a new game goes on as usual.
+  test::setUp();
+  engine.send("new\nhard\nlevel 40 1 0\ngo\n");
+  expectMove();
+  engine.send("result 1-0 {adjudication}\n");
+  sync();
+  test::setUp();
+  engine.send("new\nlevel 40 0:05 0\n");
+  reply();
+  expectMove();
+  engine.send("quit\n");
+  EXPECT_EQ(engine.finish().exitCode, 0);
+}
+
 }  // namespace
