@@ -45,12 +45,12 @@
 #include <vector>
 
 #include "evaluation/piece_square.h"
-#include "shell/new_game.h"
 #include "search/move_ordering.h"
 #include "self_play/engine_process.h"
 #include "self_play/match.h"
 #include "self_play/openings.h"
 #include "self_play/pgn.h"
+#include "shell/new_game.h"
 
 using namespace selfplay;
 

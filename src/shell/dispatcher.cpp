@@ -75,14 +75,13 @@ void dispatchLine(char *line) {
     initialiseForConsole();
     TbInitialise();
     int score;
-    if (TbProbe(&score))
-      std::printf("Max %d , Score %d\n", int(tablebaseSettings.tbMaxPieces), score);
     // xboard takes a line with the words "not found" in lower case for a
     // failed start of the engine.
-    else if (tablebaseSettings.tbMaxPieces < 0)
-      std::printf("%s\n", (shell.engineFlags & FLAG_UCI) ? "EGTB not found" : "EGTB Not found");
+    const char *none = (shell.engineFlags & FLAG_UCI) ? "EGTB not found" : "EGTB Not found";
+    if (TbProbe(&score))
+      std::printf("Max %d , Score %d\n", int(tablebaseSettings.tbMaxPieces), score);
     else
-      std::printf("Position not in EGTB\n");
+      std::printf("%s\n", tablebaseSettings.tbMaxPieces < 0 ? none : "Position not in EGTB");
     std::fflush(stdout);
   } else if (!std::strcmp(command, "si")) {
     if (shell.searching) return;

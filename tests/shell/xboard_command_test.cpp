@@ -75,8 +75,7 @@ TEST_F(XboardCommand, TimeControls) {
     EXPECT_EQ(tc.clockTime[WHITE], c.clock) << c.lines;
     EXPECT_EQ(tc.clockTime[BLACK], c.clock) << c.lines;
     EXPECT_EQ(tc.maxSearchDepth, c.depth) << c.lines;
-    EXPECT_EQ(out.find("ERROR (wrong number of parameters)") != std::string::npos,
-              std::string(c.lines) == "level 40 5")
+    EXPECT_EQ(out.find("ERROR (wrong number of parameters)") != std::string::npos, std::string(c.lines) == "level 40 5")
         << c.lines;
   }
 }

@@ -90,8 +90,6 @@ TEST(XboardGui, MatchWithoutPondering) { expectCleanMatch("no pondering", 2, "-t
 
 TEST(XboardGui, MatchWithAFixedTimePerMove) { expectCleanMatch("one second per move", 2, "-st 1"); }
 
-TEST(XboardGui, MatchWithADepthLimitAndAnIncrement) {
-  expectCleanMatch("depth 6", 2, "-tc 0:10 -inc 0.5 -depth 6");
-}
+TEST(XboardGui, MatchWithADepthLimitAndAnIncrement) { expectCleanMatch("depth 6", 2, "-tc 0:10 -inc 0.5 -depth 6"); }
 
 }  // namespace

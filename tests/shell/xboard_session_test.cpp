@@ -135,8 +135,8 @@ TEST_F(XboardSession, HintWhilePonderingAndMoveNow) {
 TEST_F(XboardSession, BadInputNeverStopsTheEngine) {
   std::string lines;
   // Every command without its words, and with words of the wrong kind.
-  for (const char *command : {"level", "st", "sd", "time", "otim", "result", "ping", "name", "protover", "hint",
-                              "bk", "easy", "playother", "?", "nps", "draw"})
+  for (const char *command : {"level", "st", "sd", "time", "otim", "result", "ping", "name", "protover", "hint", "bk",
+                              "easy", "playother", "?", "nps", "draw"})
     lines += std::string(command) + "\n" + command + " x -1 1e9 nan 99999999999999999999 \x01\xff\n";
   for (int i = 0; i < 10000; i++) lines += ".\n";
   engine.send("undo\nremove\ne2\ni2i4\ne2e9\ne7e8x\nlevel 40 5\n" + lines + "analyze\n" + lines +

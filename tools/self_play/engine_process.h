@@ -241,8 +241,8 @@ class Engine {
 
   // Bookkeeping of what the engine printed.
   bool pondering = false;
-  bool forced = false;    // xboard: in force mode, waiting for "go"
-  size_t sentPlies = 0;   // xboard: the moves of the game it has been sent
+  bool forced = false;   // xboard: in force mode, waiting for "go"
+  size_t sentPlies = 0;  // xboard: the moves of the game it has been sent
   std::string ponderMove;
   int64_t lowestClockLeft = INT64_MAX;
   int64_t longestThink = 0;

@@ -125,7 +125,8 @@ class Match {
       mover.sentPlies = board_.uciMoves.size();  // an xboard engine knows its own move
       // The predicted reply: the engine ponders on it while the opponent thinks.
       std::string predicted = words.size() >= 4 && words[2] == "ponder" ? words[3] : "";
-      if (ponders(side) && !mover.config().xboard && !predicted.empty() && board_.find(predicted) && !gameOverAfter(predicted)) {
+      if (ponders(side) && !mover.config().xboard && !predicted.empty() && board_.find(predicted) &&
+          !gameOverAfter(predicted)) {
         std::vector<std::string> line = board_.uciMoves;
         line.push_back(predicted);
         mover.send(positionCommand(settings_.fen, line));
@@ -216,13 +217,13 @@ class Match {
       }
     }
     if (line.compare(0, 12, "Illegal move") == 0) {
-      result = faultResult(side, "rules infraction",
-                           colourName(side) + std::string(" refuses a legal move: ") + line, "refused move");
+      result = faultResult(side, "rules infraction", colourName(side) + std::string(" refuses a legal move: ") + line,
+                           "refused move");
       return true;
     }
     if (line.find("not found") != std::string::npos) {
-      result = faultResult(side, "abandoned", colourName(side) + std::string(" prints \"not found\": ") + line,
-                           "not found");
+      result =
+          faultResult(side, "abandoned", colourName(side) + std::string(" prints \"not found\": ") + line, "not found");
       return true;
     }
     return false;
@@ -383,7 +384,6 @@ class Match {
     }
     return result;
   }
-
 
   const Settings &settings_;
   Engine *engines_[2];

@@ -38,8 +38,8 @@ inline std::vector<std::string> randomOpening(const Settings &settings, uint32_t
 // empty lines and lines starting with '#'.  Every move must be legal and no
 // line may end the game.  Returns false with the file's line number and the
 // reason in `error`.
-inline bool readOpenings(const std::string &path, const Settings &settings, std::vector<std::vector<std::string>> &lines,
-                         std::string &error) {
+inline bool readOpenings(const std::string &path, const Settings &settings,
+                         std::vector<std::vector<std::string>> &lines, std::string &error) {
   std::ifstream file(path);
   if (!file) {
     error = "cannot read " + path;

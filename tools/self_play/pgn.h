@@ -26,8 +26,8 @@ inline std::string pgnText(const std::string &text) {
   return quoted;
 }
 
-inline void writePgn(FILE *file, const Settings &settings, int round, const std::string &white, const std::string &black,
-              const Board &board, const GameResult &result) {
+inline void writePgn(FILE *file, const Settings &settings, int round, const std::string &white,
+                     const std::string &black, const Board &board, const GameResult &result) {
   std::fprintf(file, "[Event \"Vorn self-play\"]\n[Site \"?\"]\n[Date \"%s\"]\n[Round \"%d\"]\n", pgnDate().c_str(),
                round);
   std::fprintf(file, "[White \"%s\"]\n[Black \"%s\"]\n[Result \"%s\"]\n", pgnText(white).c_str(),

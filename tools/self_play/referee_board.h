@@ -16,7 +16,6 @@
 
 namespace selfplay {
 
-
 const char *const startFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
 struct Board {
@@ -98,7 +97,8 @@ inline GameResult ruleResult(const char *result, const char *reason, const char 
 }
 
 // The game lost by `side` through an engine fault.
-inline GameResult faultResult(int side, const std::string &termination, const std::string &reason, const std::string &kind) {
+inline GameResult faultResult(int side, const std::string &termination, const std::string &reason,
+                              const std::string &kind) {
   return GameResult{side == WHITE ? "0-1" : "1-0", termination, reason, kind, true};
 }
 
