@@ -101,14 +101,18 @@ void levelCommand(WordReader &words) {
   stopSearch();
 }
 
-// "st SECONDS": a fixed time for every move.
+// "st SECONDS": a fixed time for every move.  xboard flags the engine when
+// the time is up, so the search stops a fifth earlier (at most a second):
+// the move, its output, the pipe and a busy machine take time too.
 void fixedTimeCommand(WordReader &words) {
   TimeControl &tc = timeControl;
   int32_t t = secondsToCentiseconds(nextText(words));
   if (t < 1) t = 1;
   tc.timeIncrement = tc.baseTime = tc.movesToGo = 0;
   tc.maxSearchDepth = NO_DEPTH_LIMIT;
-  tc.maxMoveTime = tc.clockTime[WHITE] = tc.clockTime[BLACK] = t;
+  tc.clockTime[WHITE] = tc.clockTime[BLACK] = t;
+  const int32_t margin = t / 5 < 100 ? t / 5 : 100;
+  tc.maxMoveTime = t - margin;
 }
 
 // "time CENTISECONDS": the engine's own clock.  The difference to the

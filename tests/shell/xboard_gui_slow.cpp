@@ -88,7 +88,7 @@ TEST(XboardGui, MatchWithPondering) { expectCleanMatch("pondering", 4, "-tc 0:20
 
 TEST(XboardGui, MatchWithoutPondering) { expectCleanMatch("no pondering", 2, "-tc 0:20 -xponder"); }
 
-TEST(XboardGui, MatchWithAFixedTimePerMove) { expectCleanMatch("one second per move", 2, "-st 1"); }
+TEST(XboardGui, MatchWithAFixedTimePerMove) { expectCleanMatch("two seconds per move", 2, "-st 0:02"); }
 
 TEST(XboardGui, MatchWithADepthLimitAndAnIncrement) { expectCleanMatch("depth 6", 2, "-tc 0:10 -inc 0.5 -depth 6"); }
 
