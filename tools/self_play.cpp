@@ -179,6 +179,13 @@ int main(int argc, char **argv) {
   if (configs.empty()) return usage("no engine given");
   if (configs.size() > 2) return usage("at most two engines");
   if (configs.size() == 1) configs.push_back(configs[0]);
+  // "--engine A --engine B --depth 6" holds B alone to depth 6; say so, in
+  // case both were meant.
+  if ((configs[0].depth > 0) != (configs[1].depth > 0))
+    std::fprintf(stderr,
+                 "vorn-self-play: note: only engine %d has a depth limit (--depth after an --engine applies to "
+                 "that engine; before the first --engine to both)\n",
+                 configs[0].depth > 0 ? 1 : 2);
   if (settings.games < 1) return usage("--games must be at least 1");
 
   initBoardTables();
