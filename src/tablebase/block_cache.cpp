@@ -11,6 +11,9 @@
 #include "tablebase/registry.h"
 
 void TbCloseAllFiles() {
+  // Before the first registration the descriptors are not set up yet (and
+  // 0 is standard input).
+  if (!tbRegistry.built) return;
   for (TbDescriptor &d : tbRegistry.tables)
     for (TbFile &f : d.file)
       if (f.fd >= 0) {

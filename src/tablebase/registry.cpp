@@ -213,6 +213,7 @@ void TbBuildTables() { buildOnce(); }
 
 void TbUnregisterAll() {
   TbRegistry &g = tbRegistry;
+  if (!g.built) return;
   TbCloseAllFiles();
   for (TbDescriptor &d : g.tables)
     for (TbFile &f : d.file) {
