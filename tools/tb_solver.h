@@ -130,8 +130,7 @@ struct Solver {
   std::vector<uint8_t> exitWin;     // 0 = none; else the level a capture or promotion wins at
   std::vector<uint8_t> exitLoss;    // the level at which the exits alone would lose
   std::vector<uint8_t> noLoss;      // an exit draws or wins: the node cannot lose
-  std::vector<uint32_t> edgeStart;  // CSR of in-table successors
-  std::vector<uint32_t> edges;      // node numbers
+  std::vector<uint32_t> edges;      // the current node's moves inside the table
   int maxExitLevel = 0;
   bool quiet = false;  // no progress lines
   uint64_t errors = 0;
@@ -169,12 +168,19 @@ struct Solver {
     exitWin.assign(nodes, 0);
     exitLoss.assign(nodes, 0);
     noLoss.assign(nodes, 0);
-    edgeStart.assign(nodes + 1, 0);
-    edges.clear();
-    edges.reserve(nodes * 16);
+    // The moves inside the table go to a scratch file (they are needed
+    // once, to build the predecessor lists) so that the successor and
+    // predecessor lists never take memory at the same time.
+    std::vector<uint8_t> count(nodes, 0);
+    std::vector<uint32_t> predecessorStart(nodes + 1, 0);  // first counts, then the lists' ends
+    std::FILE *scratch = std::tmpfile();
+    if (!scratch) {
+      error("no scratch file");
+      return false;
+    }
+    uint64_t edgeCount = 0;
     Progress progress((std::string(name) + ": moves").c_str(), quiet);
     for (uint64_t n = 0; n < nodes; n++) {
-      edgeStart[n] = uint32_t(edges.size());
       if ((n & 0xFFFF) == 0) progress.step(n, nodes);
       if (placement[n] == EMPTY_SLOT) continue;
       const int side = n < size[0] ? 0 : 1;
@@ -185,6 +191,7 @@ struct Solver {
       }
       value[n] = UNKNOWN;
       int legal = 0;
+      edges.clear();
       generateMoves();
       const int first = moveListStart[pos.searchPly], last = moveListStart[pos.searchPly + 1];
       for (int i = first; i < last; i++) {
@@ -194,29 +201,36 @@ struct Solver {
         unmakeMove();
       }
       if (!legal) value[n] = inCheck() ? 0 : DRAW;
+      count[n] = uint8_t(edges.size());
+      for (uint32_t target : edges) predecessorStart[target]++;
+      edgeCount += edges.size();
+      if (!edges.empty() && std::fwrite(edges.data(), sizeof edges[0], edges.size(), scratch) != edges.size()) {
+        error("scratch file full");
+        std::fclose(scratch);
+        return false;
+      }
     }
-    edgeStart[nodes] = uint32_t(edges.size());
     progress.step(nodes, nodes, true);
     if (!quiet) std::fprintf(stderr, "\n");
     placement = std::vector<uint32_t>();
 
-    // 3. Predecessor lists; a node's count is its moves inside the table
-    // not yet known to lose for it.
-    std::vector<uint8_t> count(nodes, 0);
-    std::vector<uint32_t> predecessorStart(nodes + 1, 0);
-    for (uint32_t target : edges) predecessorStart[target + 1]++;
+    // 3. Predecessor lists.  predecessorStart[t] starts as the end of t's
+    // list and moves down to its start while the list fills.
+    for (uint64_t n = 1; n < nodes; n++) predecessorStart[n] += predecessorStart[n - 1];
+    predecessorStart[nodes] = uint32_t(edgeCount);
+    std::vector<uint32_t> predecessors(edgeCount);
+    std::rewind(scratch);
     for (uint64_t n = 0; n < nodes; n++) {
-      predecessorStart[n + 1] += predecessorStart[n];
-      count[n] = uint8_t(edgeStart[n + 1] - edgeStart[n]);
+      edges.resize(count[n]);
+      if (count[n] && std::fread(edges.data(), sizeof edges[0], count[n], scratch) != count[n]) {
+        error("scratch file unreadable");
+        std::fclose(scratch);
+        return false;
+      }
+      for (uint32_t target : edges) predecessors[--predecessorStart[target]] = uint32_t(n);
     }
-    std::vector<uint32_t> predecessors(edges.size());
-    {
-      std::vector<uint32_t> fill(predecessorStart.begin(), predecessorStart.end() - 1);
-      for (uint64_t n = 0; n < nodes; n++)
-        for (uint32_t i = edgeStart[n]; i < edgeStart[n + 1]; i++) predecessors[fill[edges[i]]++] = uint32_t(n);
-    }
+    std::fclose(scratch);
     edges = std::vector<uint32_t>();
-    edgeStart = std::vector<uint32_t>();
 
     // 4. Level by level.  pending[d] holds nodes whose value d comes from
     // captures or promotions alone.

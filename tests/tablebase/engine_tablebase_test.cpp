@@ -51,7 +51,11 @@ TEST(EngineTablebases, UciSearchPlaysTheTableMate) {
 
   // The move keeps the distance: the opponent is then mated in one move less.
   std::string best = test::linesStartingWith(run.output, "bestmove")[0].substr(9, 4);
-  Move move = test::findMove(best);
+  pos.searchPly = 0;
+  generateMoves();
+  Move move = 0;
+  for (int i = moveListStart[0]; i < moveListStart[1]; i++)
+    if (best == moveToUciCoordinates(moveStack[i].move)) move = moveStack[i].move;
   ASSERT_NE(move, 0u) << best;
   ASSERT_EQ(makeMove(move), 1);
   pos.searchPly = 0;
