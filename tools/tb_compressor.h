@@ -276,35 +276,46 @@ inline std::vector<uint8_t> packTokens(const std::vector<Token> &tokens, const C
     code.write(out, t.symbol);
     out.put(t.extra, t.extraBits);
   }
-  std::vector<uint8_t> bytes = out.finish();
-  if (bytes.empty()) bytes.push_back(0);
-  return bytes;
+  if (out.bitCount == 0) out.put(0, 8);
+  return out.finish();
 }
 
 constexpr uint32_t minMatchLength = 3;
 
-// The greedy parse of one block: at each position the longest match at any
-// of the distances that stay inside the block, else a literal.
+// The longest match at `at` over the distances that stay inside the block;
+// its length (0 when none) and slot.
+inline uint32_t longestMatch(const uint8_t *block, uint32_t length, uint32_t at,
+                             const std::array<uint32_t, emd::distanceCount> &distances, int *slot) {
+  uint32_t best = 0;
+  const uint32_t limit = std::min(length - at, maxMatchLength);
+  for (int j = 0; j < emd::distanceCount; ++j) {
+    const uint32_t d = distances[j];
+    if (d == 0 || d > at) continue;
+    const uint8_t *from = block + at - d;
+    if (best && (best >= limit || from[best] != block[at + best])) continue;
+    uint32_t run = 0;
+    while (run < limit && from[run] == block[at + run]) ++run;
+    if (run > best) best = run, *slot = j;
+  }
+  return best;
+}
+
+// Parses one block into literals and matches: the longest match at each
+// position, unless the next position starts a longer one (then a literal
+// first).
 inline void parseBlock(const uint8_t *block, uint32_t length, const std::array<uint32_t, emd::distanceCount> &distances,
                        const std::function<void(const Token &)> &emit) {
+  int slot = 0, nextSlot = 0;
+  uint32_t best = length ? longestMatch(block, length, 0, distances, &slot) : 0;
   for (uint32_t at = 0; at < length;) {
-    uint32_t best = 0;
-    int bestSlot = 0;
-    for (int slot = 0; slot < emd::distanceCount; ++slot) {
-      const uint32_t d = distances[slot];
-      if (d == 0 || d > at) continue;
-      const uint8_t *from = block + at - d;
-      if (best && (at + best >= length || from[best] != block[at + best])) continue;
-      uint32_t run = 0;
-      const uint32_t limit = std::min(length - at, maxMatchLength);
-      while (run < limit && from[run] == block[at + run]) ++run;
-      if (run > best) best = run, bestSlot = slot;
-    }
-    if (best >= minMatchLength) {
-      emit(matchToken(bestSlot, best));
+    const uint32_t next = at + 1 < length ? longestMatch(block, length, at + 1, distances, &nextSlot) : 0;
+    if (best >= minMatchLength && next <= best) {
+      emit(matchToken(slot, best));
       at += best;
+      best = at < length ? longestMatch(block, length, at, distances, &slot) : 0;
     } else {
       emit(literalToken(block[at++]));
+      best = next, slot = nextSlot;
     }
   }
 }
@@ -316,7 +327,7 @@ inline std::array<uint32_t, emd::distanceCount> chooseDistances(const uint8_t *d
   const uint32_t blockSize = uint32_t(1) << exponent;
   const uint32_t maxDistance = blockSize - 1;
   std::vector<uint64_t> credit(uint64_t(maxDistance) + 1, 0);
-  const uint64_t samples = 1 << 16;
+  const uint64_t samples = 1 << 13;
   const uint64_t step = std::max<uint64_t>(1, size / samples);
   constexpr uint32_t cap = 64;
   for (uint64_t p = 0; p < size; p += step) {
