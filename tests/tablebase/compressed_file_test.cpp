@@ -112,6 +112,7 @@ std::vector<uint8_t> codeOf(std::initializer_list<std::pair<int, int>> symbolLen
 TEST(CompressedEdgeCases, DecodeAsTheFormatSays) {
   const std::vector<uint8_t> plain = tablebaseLike(2 * 8192 + 500);
   const std::vector<uint8_t> good = tbcompress::compress(plain.data(), plain.size(), 13, nullptr);
+  const std::vector<uint8_t> wide = tbcompress::compress(plain.data(), plain.size(), 14, nullptr);
   struct Case {
     const char *name;
     std::vector<uint8_t> file;
@@ -130,8 +131,7 @@ TEST(CompressedEdgeCases, DecodeAsTheFormatSays) {
 
   const Case cases[] = {
       {"a foreign signature is a read error", foreign, {}, DECODE_READ_ERROR},
-      {"exponent 14 passes the reader", tbcompress::compress(plain.data(), plain.size(), 14, nullptr), plain,
-       DECODE_OK},
+      {"exponent 14 passes the reader", wide, plain, DECODE_OK},
       {"a last size field of 0 is a full block",
        oneBlockFile(codeOf({{'x', 1}, {tbcompress::matchToken(0, 8191).symbol, 1}}), {tbcompress::literalToken('x'), tbcompress::matchToken(0, 8191)},
                     8192),
@@ -158,7 +158,7 @@ TEST(CompressedEdgeCases, DecodeAsTheFormatSays) {
       EXPECT_TRUE(decoded == c.expected);
     }
   }
-  TempFile temp(tbcompress::compress(plain.data(), plain.size(), 14, nullptr));
+  TempFile temp(wide);
   DecodeInfo *info = nullptr;
   ASSERT_EQ(ReadDecodeInfo(temp.fd, temp.length, &info), DECODE_OK);
   EXPECT_EQ(DecodeBlockExponent(info), 14);
