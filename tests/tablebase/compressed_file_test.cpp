@@ -51,11 +51,6 @@ TEST(CompressedRoundTrip, EveryBlockDecodesToThePlainBytes) {
       {"random", randomBytes(3 * 8192 + 17, 2), true, false},
       {"tablebase-like", tablebaseLike(1 << 19), false, true},
       {"one byte", {42}, true, false},
-      {"runs and noise", [] {
-         std::vector<uint8_t> d = runs(4 * 8192, 3), noise = randomBytes(8192, 4);
-         std::copy(noise.begin(), noise.end(), d.begin() + 8192);
-         return d;
-       }(), true, true},
   };
   for (const Shape &shape : shapes) {
     SCOPED_TRACE(shape.name);
@@ -74,22 +69,6 @@ TEST(CompressedRoundTrip, EveryBlockDecodesToThePlainBytes) {
     EXPECT_EQ(DecodeBlockCount(info), (shape.data.size() + 8191) / 8192);
     FreeDecodeInfo(info);
   }
-}
-
-TEST(CompressedRoundTrip, APartialDecodeGivesTheStartOfTheBlock) {
-  const std::vector<uint8_t> data = tablebaseLike(3 * 8192);
-  const std::vector<uint8_t> file = tbcompress::compress(data.data(), data.size(), 13, nullptr);
-  TempFile temp(file);
-  DecodeInfo *info = nullptr;
-  ASSERT_EQ(ReadDecodeInfo(temp.fd, temp.length, &info), DECODE_OK);
-  BlockDecoder *decoder = CreateBlockDecoder();
-  std::vector<uint8_t> area(8228, 0xEE);
-  ASSERT_EQ(BlockDecoderReset(decoder, area.data(), 8192), DECODE_OK);
-  ASSERT_EQ(ReadBlock(decoder, info, temp.fd, 1), DECODE_OK);
-  ASSERT_EQ(DecodeBlock(decoder, info, 100), DECODE_OK);
-  EXPECT_TRUE(std::equal(area.begin(), area.begin() + 100, data.begin() + 8192));
-  FreeBlockDecoder(decoder);
-  FreeDecodeInfo(info);
 }
 
 // A file of one block built from the given symbols and code.
@@ -132,23 +111,13 @@ TEST(CompressedEdgeCases, DecodeAsTheFormatSays) {
   const Case cases[] = {
       {"a foreign signature is a read error", foreign, {}, DECODE_READ_ERROR},
       {"exponent 14 passes the reader", wide, plain, DECODE_OK},
-      {"a last size field of 0 is a full block",
+      {"a last size field of 0 is a full block; distance 1 repeats the last byte",
        oneBlockFile(codeOf({{'x', 1}, {tbcompress::matchToken(0, 8191).symbol, 1}}), {tbcompress::literalToken('x'), tbcompress::matchToken(0, 8191)},
                     8192),
        std::vector<uint8_t>(8192, 'x'), DECODE_OK},
       {"stored blocks are copied without a code", tbcompress::assemble(storedImage), storedPlain, DECODE_OK},
       {"a single code of length 1 takes no bits", oneBlockFile(codeOf({{'A', 1}}), {}, 8192),
        std::vector<uint8_t>(8192, 'A'), DECODE_OK},
-      {"distance 1 repeats the previous byte",
-       oneBlockFile(codeOf({{'a', 2}, {'b', 2}, {tbcompress::matchToken(0, 200).symbol, 1}}),
-                    {tbcompress::literalToken('a'), tbcompress::literalToken('b'), tbcompress::matchToken(0, 200)},
-                    202),
-       [] {
-         std::vector<uint8_t> v(202, 'b');
-         v[0] = 'a';
-         return v;
-       }(),
-       DECODE_OK},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);

@@ -61,15 +61,6 @@ inline std::vector<uint8_t> runs(size_t size, unsigned seed) {
   return data;
 }
 
-// Reads the header of `bytes`; the failure class.
-inline int readHeader(const std::vector<uint8_t> &bytes) {
-  TempFile file(bytes);
-  DecodeInfo *info = nullptr;
-  const int result = ReadDecodeInfo(file.fd, file.length, &info);
-  FreeDecodeInfo(info);
-  return result;
-}
-
 // Decodes every block of `bytes` into `out` as the block cache does (output
 // area of 8192 + 36 bytes); the first failure class, or DECODE_OK.
 inline int decodeFile(const std::vector<uint8_t> &bytes, std::vector<uint8_t> *out = nullptr) {
@@ -78,9 +69,8 @@ inline int decodeFile(const std::vector<uint8_t> &bytes, std::vector<uint8_t> *o
   int result = ReadDecodeInfo(file.fd, file.length, &info);
   if (result != DECODE_OK) return result;
   BlockDecoder *decoder = CreateBlockDecoder();
-  std::vector<uint8_t> area(8228);
   const uint32_t capacity = std::max<uint32_t>(8192, uint32_t(1) << DecodeBlockExponent(info));
-  area.resize(capacity + 36);
+  std::vector<uint8_t> area(capacity + 36);
   for (uint32_t block = 0; block < DecodeBlockCount(info) && result == DECODE_OK; ++block) {
     result = BlockDecoderReset(decoder, area.data(), capacity);
     if (result == DECODE_OK) result = ReadBlock(decoder, info, file.fd, block);

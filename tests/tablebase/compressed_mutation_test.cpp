@@ -52,18 +52,8 @@ std::vector<uint8_t> oneBlock(const std::vector<std::pair<int, int>> &code, cons
   return tbcompress::assemble(image);
 }
 
-// A file whose block code lengths are sent as the given tokens.
-std::vector<uint8_t> lengthTokens(const std::vector<LengthToken> &tokens) {
-  tbcompress::BitWriter stream;
-  tbcompress::writeLengthTokens(stream, tokens);
-  FileImage image;
-  image.lengthStream = stream.finish();
-  image.blocks.push_back(std::vector<uint8_t>(8192, 0));  // stored
-  image.lastBlockLength = 8192;
-  return tbcompress::assemble(image);
-}
-
-std::vector<uint8_t> rawLengthStream(const std::function<void(tbcompress::BitWriter &)> &write) {
+// A file with one stored block whose code-length stream is written by `write`.
+std::vector<uint8_t> lengthStream(const std::function<void(tbcompress::BitWriter &)> &write) {
   tbcompress::BitWriter stream;
   write(stream);
   FileImage image;
@@ -71,6 +61,10 @@ std::vector<uint8_t> rawLengthStream(const std::function<void(tbcompress::BitWri
   image.blocks.push_back(std::vector<uint8_t>(8192, 0));
   image.lastBlockLength = 8192;
   return tbcompress::assemble(image);
+}
+
+std::vector<uint8_t> lengthTokens(const std::vector<LengthToken> &tokens) {
+  return lengthStream([&](tbcompress::BitWriter &w) { tbcompress::writeLengthTokens(w, tokens); });
 }
 
 std::vector<std::pair<int, int>> allBytes(int length) {
@@ -122,11 +116,11 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
       {"repeat with k = 31", lengthTokens({{32, 63, 0, 0}}), DECODE_FILE_BROKEN},
       {"repeat with k = 11", lengthTokens({{32, 43, 0, 0}}), DECODE_FILE_BROKEN},
       {"a zero run past 1024 lengths", lengthTokens({tbcompress::repeatToken(0, 1030)}), DECODE_FILE_BROKEN},
-      {"a zero run past 128 lengths", rawLengthStream([](tbcompress::BitWriter &w) {
+      {"a zero run past 128 lengths", lengthStream([](tbcompress::BitWriter &w) {
          w.put(0, 1), w.put(0, 1), w.put(1, 5), w.put(1, 1);
          for (int i = 0; i < 8; ++i) w.put(0, 1), w.put(15, 4);
        }), DECODE_FILE_BROKEN},
-      {"code lengths that need bytes past the header", rawLengthStream([](tbcompress::BitWriter &w) { w.put(0, 8); }),
+      {"code lengths that need bytes past the header", lengthStream([](tbcompress::BitWriter &w) { w.put(0, 8); }),
        DECODE_FILE_BROKEN},
       // The blocks.
       {"distance 0", oneBlock({{'a', 1}, {matchSymbol, 1}}, {a, match4}, 0), DECODE_FILE_BROKEN},
@@ -141,7 +135,7 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
   }
 }
 
-TEST(CompressedMutations, CallsOutOfOrderAreRefused) {
+TEST(CompressedMutations, DecoderCallsAreChecked) {
   TempFile file(goodFile());
   DecodeInfo *info = nullptr;
   ASSERT_EQ(ReadDecodeInfo(file.fd, file.length, &info), DECODE_OK);
@@ -158,6 +152,9 @@ TEST(CompressedMutations, CallsOutOfOrderAreRefused) {
   EXPECT_EQ(DecodeBlock(decoder, info, 0), DECODE_BAD_CALL);
   EXPECT_EQ(DecodeBlock(decoder, info, DecodeBlockLength(info, blocks - 1) + 1), DECODE_BAD_CALL);
   EXPECT_EQ(DecodeBlock(decoder, info, DecodeBlockLength(info, blocks - 1)), DECODE_OK);
+  ASSERT_EQ(ReadBlock(decoder, info, file.fd, 0), DECODE_OK);
+  ASSERT_EQ(DecodeBlock(decoder, info, 100), DECODE_OK);  // a prefix of the block
+  EXPECT_TRUE(std::equal(area.begin(), area.begin() + 100, sample().begin()));
   ASSERT_EQ(BlockDecoderReset(decoder, area.data(), 100), DECODE_OK);
   EXPECT_EQ(ReadBlock(decoder, info, file.fd, 0), DECODE_BAD_CALL);  // the output is too small
   FreeBlockDecoder(decoder);
