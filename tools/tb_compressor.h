@@ -280,7 +280,7 @@ inline std::vector<uint8_t> packTokens(const std::vector<Token> &tokens, const C
   return out.finish();
 }
 
-constexpr uint32_t minMatchLength = 3;
+constexpr uint32_t minMatchLength = 2;
 
 // The longest match at `at` over the distances that stay inside the block;
 // its length (0 when none) and slot.
