@@ -26,24 +26,8 @@ TEST(GaviotaSlow, EveryThreeManPositionAgrees) {
             board[k1] = strong == 0 ? 'K' : 'k';
             board[k2] = strong == 0 ? 'k' : 'K';
             board[p] = strong == 0 ? letters[type] : char(letters[type] + 32);
-            std::string placement;
-            for (int rank = 7; rank >= 0; rank--) {
-              int empty = 0;
-              for (int file = 0; file < 8; file++) {
-                char c = board[rank * 8 + file];
-                if (!c) {
-                  empty++;
-                  continue;
-                }
-                if (empty) placement += char('0' + empty);
-                empty = 0;
-                placement += c;
-              }
-              if (empty) placement += char('0' + empty);
-              if (rank) placement += '/';
-            }
             for (int side = 0; side < 2; side++) {
-              std::string fen = placement + (side == 0 ? " w - - 0 1" : " b - - 0 1");
+              std::string fen = tbtest::fenOf(board, side);
               if (setupFromFen(fen.c_str()) != FEN_OK) continue;  // not a legal position
               unsigned whiteSquares[3] = {unsigned(strong == 0 ? k1 : k2), 64, 64};
               unsigned blackSquares[3] = {unsigned(strong == 0 ? k2 : k1), 64, 64};

@@ -35,15 +35,6 @@ const std::string &tables() {
   return directory = tbtest::generatedTables(names);
 }
 
-std::string fenOf(const char board[64], int side, const std::string &ep) {
-  std::string fen;
-  for (int rank = 7; rank >= 0; rank--) {
-    for (int file = 0; file < 8; file++) fen += board[rank * 8 + file] ? board[rank * 8 + file] : '1';
-    if (rank) fen += '/';
-  }
-  return fen + (side == 0 ? " w - " : " b - ") + ep + " 0 1";
-}
-
 // Random legal positions of a table (white has the first side's pieces).
 std::vector<std::string> samples(const char *name, int count, std::mt19937 &random) {
   std::vector<std::string> out;
@@ -59,7 +50,7 @@ std::vector<std::string> samples(const char *name, int count, std::mt19937 &rand
       board[s] = colour == 0 ? char(c - 32) : c;
     }
     if (clash) continue;
-    std::string fen = fenOf(board, int(random() % 2), "-");
+    std::string fen = tbtest::fenOf(board, int(random() % 2));
     if (setupFromFen(fen.c_str()) == FEN_OK) out.push_back(fen);
   }
   return out;
@@ -135,7 +126,7 @@ TEST_F(GeneratedSlow, KpkpEnPassant) {
           board[wk] = 'K';
           board[bk] = 'k';
           std::string ep = std::string(1, char('a' + f)) + "6";
-          std::string with = fenOf(board, 0, ep), without = fenOf(board, 0, "-");
+          std::string with = tbtest::fenOf(board, 0, ep), without = tbtest::fenOf(board, 0);
           if (setupFromFen(with.c_str()) != FEN_OK || pos.epSquare < 0) continue;
           int score;
           ASSERT_TRUE(TbProbe(&score)) << with;

@@ -53,17 +53,11 @@ TEST_F(TablebaseProbe, OneEntryCacheRereadsBlocks) {
   std::vector<std::pair<std::string, int>> positions;
   for (int k = 0; k < 64 && positions.size() < 40; k += 3)
     for (int q : {0, 27, 45, 63}) {
-      std::string fen = "8/8/8/8/8/8/8/8 b - - 0 1";
       char board[64] = {};
       board[k] = 'k';
       board[q] = 'Q';
       board[(k + 18) % 64] = 'K';
-      std::string placement;
-      for (int r = 7; r >= 0; r--) {
-        for (int f = 0; f < 8; f++) placement += board[r * 8 + f] ? board[r * 8 + f] : '1';
-        if (r) placement += '/';
-      }
-      fen = placement + " b - - 0 1";
+      std::string fen = tbtest::fenOf(board, 1);
       int score = tbtest::probe(fen.c_str());
       if (score != TB_NO_VALUE && score != -32768) positions.push_back({fen, score});
     }

@@ -52,6 +52,16 @@ inline const std::string &generatedTables(const std::vector<std::string> &names)
 
 inline const std::vector<std::string> threeMen = {"knk", "kbk", "krk", "kqk", "kpk"};
 
+// The FEN of a board given by tablebase squares (a1 = 0), empty = 0.
+inline std::string fenOf(const char board[64], int side, const std::string &ep = "-") {
+  std::string fen;
+  for (int rank = 7; rank >= 0; rank--) {
+    for (int file = 0; file < 8; file++) fen += board[rank * 8 + file] ? board[rank * 8 + file] : '1';
+    if (rank) fen += '/';
+  }
+  return fen + (side == 0 ? " w - " : " b - ") + ep + " 0 1";
+}
+
 // Registers the tables of a directory list as the shell does.
 inline int registerTables(const std::string &path, int cacheMB = 2) {
   TbRelease();
