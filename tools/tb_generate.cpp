@@ -133,8 +133,19 @@ int main(int argc, char **argv) {
 
   KnownTables *known = new KnownTables;
   double start = seconds();
+  // Overall progress by slots, the measure of a table's work.
+  auto slotsOf = [](int id) { return double(tbExpectedSizes[id][0]) + (tbIsSymmetric(id) ? 0 : tbExpectedSizes[id][1]); };
+  double totalSlots = 0, doneSlots = 0;
+  for (int id : order) totalSlots += slotsOf(id);
+  int done = 0;
   for (int id : order) {
     bool wanted = std::find(requested.begin(), requested.end(), id) != requested.end();
+    double elapsed = seconds() - start;
+    std::fprintf(stderr, "[%d/%zu] %s: %.0f%% of the slots done in %.0f s", ++done, order.size(), tbTableNames[id],
+                 100 * doneSlots / totalSlots, elapsed);
+    if (doneSlots > 0) std::fprintf(stderr, ", about %.0f s left", elapsed * (totalSlots - doneSlots) / doneSlots);
+    std::fprintf(stderr, "\n");
+    doneSlots += slotsOf(id);
     if (!wanted && load(directory, id, *known)) continue;
     if (!generate(directory, id, *known)) return 1;
   }

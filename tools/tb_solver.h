@@ -236,11 +236,16 @@ struct Solver {
     // captures or promotions alone.
     std::vector<std::vector<uint32_t>> pending(MAX_PLIES + 2);
     std::vector<uint32_t> frontier, next;
+    int lastPending = 0;
+    auto postpone = [&](int level, uint32_t n) {
+      pending[level].push_back(n);
+      if (level > lastPending) lastPending = level;
+    };
     for (uint64_t n = 0; n < nodes; n++) {
       if (value[n] == 0) frontier.push_back(uint32_t(n));
       if (value[n] != UNKNOWN) continue;
-      if (exitWin[n]) pending[exitWin[n]].push_back(uint32_t(n));
-      else if (count[n] == 0 && !noLoss[n]) pending[exitLoss[n]].push_back(uint32_t(n));
+      if (exitWin[n]) postpone(exitWin[n], uint32_t(n));
+      else if (count[n] == 0 && !noLoss[n]) postpone(exitLoss[n], uint32_t(n));
     }
     for (int d = 0; d <= MAX_PLIES; d++) {
       for (uint32_t n : pending[d])
@@ -260,13 +265,14 @@ struct Solver {
               value[p] = int16_t(d + 1);
               next.push_back(p);
             } else {
-              pending[exitLoss[p]].push_back(p);
+              postpone(exitLoss[p], p);
             }
           }
         }
       if (d % 8 == 0 && !quiet)
         std::fprintf(stderr, "\r  %s: level %3d, %10zu found   ", name, d, frontier.size());
       frontier.swap(next);
+      if (frontier.empty() && d >= lastPending) break;
     }
     if (!quiet) std::fprintf(stderr, "\n");
     for (int side = 0; side < files; side++)

@@ -44,7 +44,6 @@ inline double seconds() {
 inline bool generate(const std::string &directory, int id, KnownTables &known, bool quiet = false) {
   const bool symmetric = tbIsSymmetric(id);
   double start = seconds();
-  if (!quiet) std::fprintf(stderr, "%s\n", tbTableNames[id]);
   tbsolver::Solver solver;
   solver.id = id;
   solver.quiet = quiet;
