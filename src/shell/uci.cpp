@@ -15,9 +15,28 @@
 #include "position/position.h"
 #include "search/hash_tables.h"
 #include "shell/engine_state.h"
+#include "shell/input.h"
 #include "tablebase/tablebase.h"
 
 constexpr int MAX_MULTI_PV = 5;
+
+// A tablebase setting that arrived during a search: registration waits,
+// like a new "Hash" size, until the search has ended.
+static bool tablebasesPending;
+
+static void registerTablebases() {
+  if (shell.searching) {
+    tablebasesPending = true;
+    return;
+  }
+  tablebasesPending = false;
+  tablebaseSettings.tbMaxPieces = -1;
+  TbInitialise();
+  if (tablebaseSettings.tbMaxPieces > 0)
+    trace("Maximum %d piece TB found\n", int(tablebaseSettings.tbMaxPieces));
+  else
+    trace("TB failed to initialize\n");
+}
 
 static int32_t clampTo(int64_t value, int32_t low, int32_t high) {
   return value < low ? low : value > high ? high : int32_t(value);
@@ -50,6 +69,7 @@ static void identify() {
   std::printf("option name CanResign type check default true\n");
   // Under UCI the tablebase directory comes from the NalimovPath option.
   TbRelease();
+  tablebasesPending = false;
   tablebaseSettings.tbPath[0] = '\0';
   std::printf("uciok\n");
   std::fflush(stdout);
@@ -75,7 +95,12 @@ static void setOption(WordReader &words) {
   nextWord(words);  // "value"
   if (!std::strcmp(name, "nalimovpath")) {
     const char *path = restOfLine(words);
-    if (path) std::snprintf(tablebaseSettings.tbPath, TB_PATH_SIZE, "%s", path);
+    // A GUI that sends only the options it changed may never send
+    // NalimovCache: a path registers at once.
+    if (path) {
+      std::snprintf(tablebaseSettings.tbPath, TB_PATH_SIZE, "%s", path);
+      registerTablebases();
+    }
     return;
   }
   const char *value = nextWord(words);
@@ -90,6 +115,7 @@ static void setOption(WordReader &words) {
       resizeTransTable(megabytes);
   } else if (!std::strcmp(name, "nalimovcache")) {
     tablebaseSettings.tbCacheMB = number < 1 || number > 64 ? 2 : int32_t(number);
+    if (tablebaseSettings.tbPath[0]) registerTablebases();
   } else if (!std::strcmp(name, "ponder")) {
     setFlag(FLAG_PONDER, isTrue(value));
   } else if (!std::strcmp(name, "ownbook")) {
@@ -230,6 +256,7 @@ static void goCommand(WordReader &words) {
 }
 
 void uciCommand(const char *command, WordReader &words) {
+  if (tablebasesPending && !shell.searching) registerTablebases();
   if (!std::strcmp(command, "uci")) {
     identify();
   } else if (!std::strcmp(command, "setoption")) {

@@ -1,0 +1,137 @@
+// Compressed tablebase files: the checksum rule, round trips through the
+// compressor and the reader on data of several shapes, and the format's
+// corner cases built by hand.
+#include <functional>
+
+#include "compressed_fixture.h"
+
+namespace {
+
+using namespace emdtest;
+using tbcompress::FileImage;
+
+TEST(CompressedChecksum, FollowsTheRuleOfTheFormat) {
+  // Worked from the rule: the table entry for 0 shifts a 0 bit out eight
+  // times, so each step XORs 0xEDB88320 in.
+  const uint8_t digits[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+  const uint8_t zero[] = {0};
+  EXPECT_EQ(emd::checksum(digits, 0), 0u);
+  EXPECT_EQ(emd::checksum(zero, 1), 0x2D02EF8Du);
+  EXPECT_EQ(emd::checksum(digits, 9), 0x20D421B6u);
+  // The same rule one bit at a time.
+  const std::vector<uint8_t> bytes = randomBytes(1000, 7);
+  uint32_t h = 0;
+  for (uint8_t b : bytes) {
+    h ^= b;
+    for (int bit = 0; bit < 8; ++bit) h = (h & 1) ? h >> 1 : (h >> 1) ^ 0xEDB88320u;
+  }
+  EXPECT_EQ(emd::checksum(bytes.data(), bytes.size()), h);
+}
+
+// The bit field for the last block's length (size field n).
+uint32_t lastSizeField(const std::vector<uint8_t> &file) {
+  const uint32_t blocks = emd::readBigEndian32(&file[72]);
+  const int e = file[70];
+  emd::BitReader bits;
+  bits.start(&file[80 + 8 * uint64_t(blocks)], file.size());
+  for (uint32_t i = 0; i < blocks; ++i) bits.take(e);
+  return bits.take(e);
+}
+
+struct Shape {
+  const char *name;
+  std::vector<uint8_t> data;
+  bool stored;     // expect stored blocks
+  bool fullLast;   // the last block is full
+};
+
+TEST(CompressedRoundTrip, EveryBlockDecodesToThePlainBytes) {
+  const Shape shapes[] = {
+      {"runs", runs(5 * 8192 + 1234, 1), false, false},
+      {"random", randomBytes(3 * 8192 + 17, 2), true, false},
+      {"tablebase-like", tablebaseLike(1 << 19), false, true},
+      {"one byte", {42}, true, false},
+  };
+  for (const Shape &shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    tbcompress::Statistics stats;
+    const std::vector<uint8_t> file = tbcompress::compress(shape.data.data(), shape.data.size(), 13, &stats);
+    std::vector<uint8_t> decoded;
+    ASSERT_EQ(decodeFile(file, &decoded), DECODE_OK);
+    EXPECT_TRUE(decoded == shape.data);
+    EXPECT_EQ(stats.storedBlocks > 0, shape.stored);
+    EXPECT_EQ(lastSizeField(file) == 0, shape.fullLast);
+
+    TempFile temp(file);
+    DecodeInfo *info = nullptr;
+    ASSERT_EQ(ReadDecodeInfo(temp.fd, temp.length, &info), DECODE_OK);
+    EXPECT_EQ(DecodeUncompressedLength(info), shape.data.size());
+    EXPECT_EQ(DecodeBlockCount(info), (shape.data.size() + 8191) / 8192);
+    FreeDecodeInfo(info);
+  }
+}
+
+// A file of one block built from the given symbols and code.
+std::vector<uint8_t> oneBlockFile(std::vector<uint8_t> lengths, const std::vector<tbcompress::Token> &tokens,
+                                  uint32_t blockLength, std::array<uint32_t, 24> distances = {1}) {
+  FileImage image;
+  image.lengths = std::move(lengths);
+  image.distances = distances;
+  image.blocks.push_back(tbcompress::packTokens(tokens, tbcompress::CanonicalCode(image.lengths.data(), 1024)));
+  image.lastBlockLength = blockLength;
+  return tbcompress::assemble(image);
+}
+
+std::vector<uint8_t> codeOf(std::initializer_list<std::pair<int, int>> symbolLengths) {
+  std::vector<uint8_t> lengths(1024, 0);
+  for (auto [symbol, length] : symbolLengths) lengths[symbol] = uint8_t(length);
+  return lengths;
+}
+
+TEST(CompressedEdgeCases, DecodeAsTheFormatSays) {
+  const std::vector<uint8_t> plain = tablebaseLike(2 * 8192 + 500);
+  const std::vector<uint8_t> good = tbcompress::compress(plain.data(), plain.size(), 13, nullptr);
+  const std::vector<uint8_t> wide = tbcompress::compress(plain.data(), plain.size(), 14, nullptr);
+  struct Case {
+    const char *name;
+    std::vector<uint8_t> file;
+    std::vector<uint8_t> expected;  // empty: only the header is read
+    int result;
+  };
+  std::vector<uint8_t> foreign = good;
+  foreign[10] ^= 0x20;
+  std::vector<uint8_t> stored(8192);
+  for (size_t i = 0; i < stored.size(); ++i) stored[i] = uint8_t(i * 7);
+  FileImage storedImage;  // an empty code: only stored blocks can be read
+  storedImage.blocks = {stored, std::vector<uint8_t>(stored.begin(), stored.begin() + 300)};
+  storedImage.lastBlockLength = 300;
+  std::vector<uint8_t> storedPlain = stored;
+  storedPlain.insert(storedPlain.end(), stored.begin(), stored.begin() + 300);
+
+  const Case cases[] = {
+      {"a foreign signature is a read error", foreign, {}, DECODE_READ_ERROR},
+      {"exponent 14 passes the reader", wide, plain, DECODE_OK},
+      {"a last size field of 0 is a full block; distance 1 repeats the last byte",
+       oneBlockFile(codeOf({{'x', 1}, {tbcompress::matchToken(0, 8191).symbol, 1}}), {tbcompress::literalToken('x'), tbcompress::matchToken(0, 8191)},
+                    8192),
+       std::vector<uint8_t>(8192, 'x'), DECODE_OK},
+      {"stored blocks are copied without a code", tbcompress::assemble(storedImage), storedPlain, DECODE_OK},
+      {"a single code of length 1 takes no bits", oneBlockFile(codeOf({{'A', 1}}), {}, 8192),
+       std::vector<uint8_t>(8192, 'A'), DECODE_OK},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> decoded;
+    EXPECT_EQ(decodeFile(c.file, &decoded), c.result);
+    if (c.result == DECODE_OK) {
+      EXPECT_TRUE(decoded == c.expected);
+    }
+  }
+  TempFile temp(wide);
+  DecodeInfo *info = nullptr;
+  ASSERT_EQ(ReadDecodeInfo(temp.fd, temp.length, &info), DECODE_OK);
+  EXPECT_EQ(DecodeBlockExponent(info), 14);
+  FreeDecodeInfo(info);
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+// The generated tables of four men, which no outside oracle here covers:
+// every sampled stored value is the best over its moves (captures and
+// promotions read the smaller tables), sampled short mates agree with a
+// fixed-depth search without tables, and kpkp's en passant positions hold
+// the value with the capture allowed.
+//
+// The tables come from $VORN_TB_DIR when set (vorn-tb-generate output),
+// otherwise they are generated here, which takes minutes.
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "compressed_fixture.h"
+#include "tablebase_fixture.h"
+
+namespace {
+
+// Plies to mate from a probe score at the root: odd = the side to move
+// wins, even = it loses, -1 draw.
+int pliesOf(int score) {
+  if (score == 0) return -1;
+  return score > 0 ? 2 * ((10000 - score) / 2) - 1 : 2 * ((score + 10000) / 2);
+}
+
+const std::string &tables() {
+  static std::string directory;
+  if (!directory.empty()) return directory;
+  if (const char *given = std::getenv("VORN_TB_DIR")) return directory = given;
+  std::vector<std::string> names;
+  for (const char *n : {"knk", "kbk", "krk", "kqk", "knkn", "kbkn", "kbkb", "krkn", "krkb", "krkr", "kqkn", "kqkb",
+                        "kqkr", "kqkq", "knnk", "kbnk", "kbbk", "krnk", "krbk", "krrk", "kqnk", "kqbk", "kqrk", "kqqk",
+                        "kpk", "knkp", "kbkp", "krkp", "kqkp", "knpk", "kbpk", "krpk", "kqpk", "kppk", "kpkp"})
+    names.push_back(n);
+  return directory = tbtest::generatedTables(names);
+}
+
+// Random legal positions of a table (white has the first side's pieces).
+std::vector<std::string> samples(const char *name, int count, std::mt19937 &random) {
+  std::vector<std::string> out;
+  std::string men = name;
+  for (int tries = 0; (int)out.size() < count && tries < count * 100; tries++) {
+    char board[64] = {};
+    bool clash = false;
+    int colour = -1;
+    for (char c : men) {
+      if (c == 'k') colour++;
+      int s = int(random() % 64);
+      if (board[s]) clash = true;
+      board[s] = colour == 0 ? char(c - 32) : c;
+    }
+    if (clash) continue;
+    std::string fen = tbtest::fenOf(board, int(random() % 2));
+    if (setupFromFen(fen.c_str()) == FEN_OK) out.push_back(fen);
+  }
+  return out;
+}
+
+// The best over the moves, in plies to mate (as pliesOf), or -2 when a
+// successor is not found.
+int bestOverMoves() {
+  std::vector<Move> moves = test::legalMoves();
+  if (moves.empty()) return inCheck() ? 0 : -1;
+  int bestWin = 1000, longestLoss = -1;
+  bool draw = false;
+  for (Move m : moves) {
+    makeMove(m);
+    int child;
+    const int saved = pos.searchPly;
+    pos.searchPly = 0;
+    int score = 0;
+    bool found = popCount(pos.occupied) == 2 || TbProbe(&score);
+    pos.searchPly = saved;
+    unmakeMove();
+    if (!found) return -2;
+    child = popCount(pos.occupied) == 2 ? -1 : pliesOf(score);
+    if (child == -1) draw = true;
+    else if (child % 2 == 0) bestWin = std::min(bestWin, child + 1);
+    else longestLoss = std::max(longestLoss, child + 1);
+  }
+  if (bestWin < 1000) return bestWin;
+  return draw ? -1 : longestLoss;
+}
+
+class GeneratedSlow : public testing::Test {
+ protected:
+  void SetUp() override {
+    resetEngineState();
+    test::setUp();
+    ASSERT_EQ(tbtest::registerTables(tables(), 16), 4);
+  }
+  void TearDown() override { TbRelease(); }
+};
+
+TEST_F(GeneratedSlow, StoredValuesAreTheBestOverTheMoves) {
+  std::mt19937 random(12);
+  size_t checked = 0;
+  for (int id = 6; id <= 35; id++) {
+    int wrong = 0;
+    std::string first;
+    for (const std::string &fen : samples(tbTableNames[id], 2000, random)) {
+      checked++;
+      setupFromFen(fen.c_str());
+      int score;
+      ASSERT_TRUE(TbProbe(&score)) << fen;
+      int expected = bestOverMoves();
+      if (pliesOf(score) != expected && !wrong++) first = fen;
+    }
+    EXPECT_EQ(wrong, 0) << tbTableNames[id] << ", first " << first;
+  }
+  EXPECT_EQ(checked, 30u * 2000);
+}
+
+// En passant: with the capture allowed the value is the best over all
+// moves, capture included; the same placement without the right differs
+// where the capture decides.
+TEST_F(GeneratedSlow, KpkpEnPassant) {
+  int checked = 0, differing = 0;
+  for (int f = 0; f < 8; f++)
+    for (int side : {-1, 1}) {
+      int taker = f + side;  // white pawn beside the black pawn on the fifth rank
+      if (taker < 0 || taker > 7) continue;
+      for (int wk = 0; wk < 64; wk += 5)
+        for (int bk = 1; bk < 64; bk += 7) {
+          char board[64] = {};
+          board[32 + f] = 'p';
+          board[32 + taker] = 'P';
+          if (board[wk] || board[bk] || wk == 40 + f || wk == 48 + f || bk == 40 + f || bk == 48 + f) continue;
+          board[wk] = 'K';
+          board[bk] = 'k';
+          std::string ep = std::string(1, char('a' + f)) + "6";
+          std::string with = tbtest::fenOf(board, 0, ep), without = tbtest::fenOf(board, 0);
+          if (setupFromFen(with.c_str()) != FEN_OK || pos.epSquare < 0) continue;
+          int score;
+          ASSERT_TRUE(TbProbe(&score)) << with;
+          EXPECT_EQ(pliesOf(score), bestOverMoves()) << with;
+          checked++;
+          setupFromFen(without.c_str());
+          int plain;
+          ASSERT_TRUE(TbProbe(&plain)) << without;
+          differing += plain != score;
+        }
+    }
+  EXPECT_GT(checked, 100);
+  EXPECT_GT(differing, 0);
+  // By hand: the black pawn has just passed the white pawn on e5; taking it
+  // leaves king and pawn against a king on h1, far outside the new pawn's
+  // square: White queens and wins.
+  const char *fen = "8/8/8/3pP3/8/8/8/K6k w - d6 0 1";
+  setupFromFen(fen);
+  int score;
+  ASSERT_TRUE(TbProbe(&score));
+  EXPECT_GT(score, 9000) << fen;
+}
+
+// Mates of at most five moves against a fixed-depth search without tables.
+TEST_F(GeneratedSlow, ShortMatesAgreeWithTheSearch) {
+  std::mt19937 random(34);
+  test::EngineProcess engine({"vorn"});
+  engine.send("uci\n");
+  std::vector<int> expected, found;
+  size_t agreeing = 0;
+  for (int id = 6; id <= 35; id++) {
+    int taken = 0;
+    for (const std::string &fen : samples(tbTableNames[id], 400, random)) {
+      setupFromFen(fen.c_str());
+      int score;
+      if (!TbProbe(&score) || score == 0) continue;
+      int plies = pliesOf(score);
+      if (plies < 1 || plies > 10) continue;
+      int moves = (plies + 1) / 2;
+      expected.push_back(plies % 2 ? moves : -moves);
+      // One search at a time: a new command would stop the running one.
+      engine.send("ucinewgame\nposition fen " + fen + "\ngo depth " + std::to_string(plies + 2) + "\n");
+      ASSERT_TRUE(engine.waitForLines("bestmove", expected.size(), 60000)) << fen;
+      std::vector<std::string> scores = test::linesStartingWith(engine.output(), "info score ");
+      size_t at = scores.back().find("score mate ");
+      found.push_back(at == std::string::npos ? 0 : std::atoi(scores.back().c_str() + at + 11));
+      // The search may miss the shortest mate (its pruning) but can never
+      // find a shorter one than the table's, nor a mate for the wrong side.
+      if (expected.back() > 0) {
+        EXPECT_TRUE(found.back() == 0 || found.back() >= expected.back()) << fen;
+      } else {
+        EXPECT_LE(found.back(), 0) << fen;
+      }
+      agreeing += found.back() == expected.back();
+      if (++taken == 3) break;
+    }
+  }
+  engine.send("quit\n");
+  engine.finish();
+  EXPECT_GT(expected.size(), 50u);
+  EXPECT_GE(agreeing * 10, expected.size() * 9) << agreeing << " of " << expected.size();
+  std::printf("%zu of %zu sampled mates found at the table's distance\n", agreeing, expected.size());
+}
+
+// kpkp packed by the compressor: every block decodes to the plain bytes, and
+// the probe reads the same value at every index as from the plain files.
+TEST_F(GeneratedSlow, CompressedKpkpReadsLikeThePlainFiles) {
+  const int id = tbtest::idOf("kpkp");
+  test::TempDir packed;
+  std::vector<int32_t> plainValues[2];
+  for (int side = 0; side < 2; side++) {
+    std::ifstream in(tbsolver::fileName(tables(), id, side), std::ios::binary);
+    const std::vector<uint8_t> plain{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    tbcompress::Statistics stats;
+    const std::vector<uint8_t> image = tbcompress::compress(plain.data(), plain.size(), 13, &stats);
+    std::vector<uint8_t> decoded;
+    EXPECT_EQ(emdtest::decodeFile(image, &decoded), DECODE_OK);
+    EXPECT_TRUE(decoded == plain) << side;
+    std::printf("kpkp side %d: ratio %.2f\n", side, double(plain.size()) / double(image.size()));
+    packed.write(std::string("kpkp") + (side ? "_nbb.emd" : ".nbw.emd"), std::string(image.begin(), image.end()));
+    for (uint32_t index = 0; index < plain.size(); index++) plainValues[side].push_back(TbProbeTable(id, side, index));
+  }
+  ASSERT_EQ(tbtest::registerTables(packed.path), 4);
+  for (int side = 0; side < 2; side++) {
+    ASSERT_TRUE(TbIsRegistered(id, side));
+    uint32_t differences = 0;
+    for (uint32_t index = 0; index < plainValues[side].size(); index++)
+      differences += TbProbeTable(id, side, index) != plainValues[side][index];
+    EXPECT_EQ(differences, 0u) << side;
+  }
+}
+
+}  // namespace

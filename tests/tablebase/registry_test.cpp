@@ -1,0 +1,130 @@
+// Registration: directory lists, file-name variants, the largest table
+// size found, files that are refused, and the smallest cache.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tablebase_fixture.h"
+
+namespace {
+
+// A file of the given size in positions (sparse: nothing is written).
+void makeFile(const std::string &name, uint64_t size) {
+  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0) << name;
+  ASSERT_EQ(ftruncate(fd, off_t(size)), 0);
+  close(fd);
+}
+
+uint64_t sizeOf(const char *table, int side) { return tbExpectedSizes[tbtest::idOf(table)][side]; }
+
+struct Registration {
+  int result;
+  std::string output;
+};
+
+Registration registerCapturing(const std::string &path) {
+  testing::internal::CaptureStdout();
+  int result = TbRegisterAll(path.c_str());
+  return {result, testing::internal::GetCapturedStdout()};
+}
+
+const char *fileOf(const char *table, int side) { return tbRegistry.tables[tbtest::idOf(table)].file[side].fileName; }
+
+class TablebaseRegistry : public testing::Test {
+ protected:
+  void SetUp() override { resetEngineState(); }
+  void TearDown() override { TbRelease(); }
+  test::TempDir one, two;
+};
+
+TEST_F(TablebaseRegistry, FirstDirectoryWinsPerSide) {
+  makeFile(one.path + "/kqk.nbw", sizeOf("kqk", 0));
+  makeFile(two.path + "/kqk.nbw", sizeOf("kqk", 0));
+  makeFile(two.path + "/kqk.nbb", sizeOf("kqk", 1));
+  Registration r = registerCapturing(one.path + ";" + two.path);
+  EXPECT_EQ(r.result, 3);
+  EXPECT_EQ(r.output, "");
+  EXPECT_EQ(std::string(fileOf("kqk", 0)), one.path + "/kqk.nbw");
+  EXPECT_EQ(std::string(fileOf("kqk", 1)), two.path + "/kqk.nbb");
+}
+
+TEST_F(TablebaseRegistry, EmptyPartIsTheWorkingDirectory) {
+  makeFile(one.path + "/krk.nbw", sizeOf("krk", 0));
+  char previous[4096];
+  ASSERT_TRUE(getcwd(previous, sizeof previous));
+  ASSERT_EQ(chdir(one.path.c_str()), 0);
+  Registration r = registerCapturing(two.path + ",," + two.path);
+  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_EQ(r.result, 3);
+  EXPECT_STREQ(fileOf("krk", 0), "krk.nbw");
+}
+
+TEST_F(TablebaseRegistry, LargestTableDecidesTheResult) {
+  const struct {
+    const char *file;
+    const char *table;
+    int side;
+    int result;
+  } steps[] = {{"kqk.nbb", "kqk", 1, 3}, {"kqkr.nbw", "kqkr", 0, 4}, {"kqqkq.nbb", "kqqkq", 1, 5}};
+  EXPECT_EQ(registerCapturing(one.path).result, 0);
+  for (const auto &s : steps) {
+    makeFile(one.path + "/" + s.file, sizeOf(s.table, s.side));
+    EXPECT_EQ(registerCapturing(one.path).result, s.result) << s.file;
+  }
+}
+
+// Refused files are reported and left out; the engine goes on.
+TEST_F(TablebaseRegistry, RefusedFilesAreReported) {
+  makeFile(one.path + "/kqk.nbw", sizeOf("kqk", 0) + 1);           // wrong size
+  makeFile(one.path + "/krkp_nbb.emd", 5000);                       // not a compressed file of ours
+  makeFile(one.path + "/kpk.nbw.emd", 100);
+  ASSERT_EQ(mkfifo((one.path + "/kbk.nbw").c_str(), 0644), 0);      // must not block
+  ASSERT_EQ(mkdir((one.path + "/knk.nbw").c_str(), 0755), 0);       // not a file
+  Registration r = registerCapturing(one.path);
+  EXPECT_EQ(r.result, 0);
+  EXPECT_NE(r.output.find("*** " + one.path + "/kqk.nbw corrupted\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("*** Unable to read " + one.path + "/krkp_nbb.emd - "), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("*** Unable to read " + one.path + "/kpk.nbw.emd - "), std::string::npos) << r.output;
+  for (const char *t : {"kqk", "krkp", "kpk", "kbk", "knk"}) EXPECT_FALSE(TbIsRegistered(tbtest::idOf(t), 0)) << t;
+  EXPECT_FALSE(TbIsRegistered(tbtest::idOf("krkp"), 1));
+}
+
+TEST_F(TablebaseRegistry, LongDirectoryListsAndUciMessages) {
+  std::string path;
+  for (int i = 0; i < 30; i++) path += one.path + "/missing" + std::to_string(i) + ";";
+  makeFile(two.path + "/kqk.nbw", 7);
+  shell.engineFlags |= FLAG_UCI;
+  Registration r = registerCapturing(path + two.path);
+  EXPECT_EQ(r.output, "info string *** " + two.path + "/kqk.nbw corrupted\n");
+}
+
+TEST_F(TablebaseRegistry, CacheNeedsOneEntry) {
+  static uint8_t memory[2 * TB_ENTRY_BYTES];
+  EXPECT_EQ(TB_ENTRY_BYTES, 8284u);
+  EXPECT_FALSE(TbSetCache(memory, TB_ENTRY_BYTES - 1));
+  EXPECT_TRUE(TbSetCache(memory, TB_ENTRY_BYTES));
+  EXPECT_EQ(tbRegistry.entryCount, 1u);
+  TbSetCache(nullptr, 0);
+}
+
+// Material lookup: the table's colours, the exchanged colours, counts
+// beyond the budget.
+TEST_F(TablebaseRegistry, MaterialLookup) {
+  TbBuildTables();
+  const struct {
+    uint32_t counts[10];
+    int id;
+  } cases[] = {
+      {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, 5},    // kqk
+      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, -5},   // black queen: kqk exchanged
+      {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0}, -6},   // kpkp always exchanged
+      {{0, 0, 0, 1, 0, 0, 0, 0, 1, 0}, 15},   // krkr, symmetric
+      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},    // two kings
+      {{4, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},    // over the budget
+      {{0, 0, 0, 0, 2, 0, 0, 0, 0, 2}, 0},
+  };
+  for (const auto &c : cases) EXPECT_EQ(TbLookupMaterial(c.counts), c.id);
+}
+
+}  // namespace
