@@ -141,6 +141,8 @@ void scoreBlackPasser(int f, PassedSums &sum, uint8_t passed) {
 int evaluatePassedPawns(PawnHashEntry &entry) {
   PassedSums sum = {0, 0, 0};
   resetPawnRaces();
+  // Without a passer there is nothing to score and no race to settle.
+  if ((entry.passedFiles[WHITE] | entry.passedFiles[BLACK]) == 0) return 0;
 
   // Files are visited from the a-file towards the h-file; a file bit without
   // a pawn (an entry that does not belong to this position) is ignored.

@@ -74,6 +74,17 @@ inline void relinkPiece(int s, uint64_t row, int colour, int type) {
   pos.pieceBits[colour][type] |= bit;
 }
 
+// Whether moving the piece on `from` (not the king) to `to` uncovers the
+// king on ks to a slider of colour o: the piece stands next to the king on a
+// line, leaves it, and the nearest piece beyond it on that line is an enemy
+// slider of the line's kind.
+inline bool breaksPin(int from, int to, int ks, int o) {
+  const int d = directionTo[from * 64 + ks];
+  if (d < 0) return false;
+  const uint8_t *line = pos.lineNeighbour[from];
+  return line[d] == ks && directionTo[to * 64 + ks] != d && isLineSlider(pos.board[line[d ^ 1]], o, d);
+}
+
 inline void movePawnBit(int colour, int from, int to) {
   pos.pawnFileBits[colour][(from & 7) + 1] &= uint8_t(~rankBit[from]);
   pos.pawnFileBits[colour][(to & 7) + 1] |= uint8_t(rankBit[to]);
@@ -124,8 +135,8 @@ int makeMove(Move move) {
             (pos.board[beyond] == pieceWord(o, ROOK) || pos.board[beyond] == pieceWord(o, QUEEN)))
           return 0;
       }
-      if (line[d] == ks && directionTo[to * 64 + ks] != d && isLineSlider(pos.board[line[d ^ 1]], o, d)) return 0;
     }
+    if (breaksPin(from, to, ks, o)) return 0;
   }
 
   // Bookkeeping.
@@ -234,6 +245,18 @@ int makeMove(Move move) {
 
   updateCheckInfo(move);
   return 1;
+}
+
+bool legalMove(Move move) {
+  const int from = moveFrom(move);
+  const int s = pos.sideToMove;
+  // King moves, castling and en passant need the position after the move.
+  if ((move & (MOVE_CASTLE | MOVE_EN_PASSANT)) || from == pos.kingSquare[s]) {
+    if (!makeMove(move)) return false;
+    unmakeMove();
+    return true;
+  }
+  return !breaksPin(from, moveTo(move), pos.kingSquare[s], pos.opponent);
 }
 
 void unmakeMove() {

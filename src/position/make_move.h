@@ -6,6 +6,10 @@
 // Plays a generated move; returns 1 when it was legal and has been made, 0
 // when it was illegal (the position is then unchanged).
 int makeMove(Move move);
+// Whether makeMove would accept a generated move, answered without making
+// it when the move is neither a king move, castling nor en passant (those
+// are made and taken back).
+bool legalMove(Move move);
 // Takes back the last move made by makeMove or makeNullMove.
 void unmakeMove();
 // Passes the move to the opponent (the search's null move).

@@ -1,5 +1,6 @@
 // Perft: generate, make, count, unmake.  Illegal pseudo-legal moves are
-// refused by makeMove, so every counted leaf is a legal position.
+// refused by makeMove, so every counted leaf is a legal position.  The last
+// ply only counts: legalMove answers there what makeMove would.
 #include "position/perft.h"
 
 #include "position/make_move.h"
@@ -11,9 +12,13 @@ uint64_t perft(int depth) {
   generateMoves();
   const int first = moveListStart[pos.searchPly], last = moveListStart[pos.searchPly + 1];
   uint64_t nodes = 0;
+  if (depth == 1) {
+    for (int i = first; i < last; i++) nodes += legalMove(moveStack[i].move);
+    return nodes;
+  }
   for (int i = first; i < last; i++) {
     if (!makeMove(moveStack[i].move)) continue;
-    nodes += depth == 1 ? 1 : perft(depth - 1);
+    nodes += perft(depth - 1);
     unmakeMove();
   }
   return nodes;

@@ -186,9 +186,17 @@ int search(int alpha, int beta, int depth, int fracExt, int nodeFlags) {
   // verified by a shallower search.  A null move that fails tells what the
   // opponent threatens.
   const int us = pos.sideToMove;
+  // The full static score, computed at most once: the null move and the
+  // futility test both ask for it, and the searches between them leave the
+  // position as it was.
+  int staticScore = -INFINITE_SCORE - 1;
+  auto staticEvaluation = [&staticScore] {
+    if (staticScore < -INFINITE_SCORE) staticScore = evaluate(-INFINITE_SCORE, INFINITE_SCORE);
+    return staticScore;
+  };
   if (depth > 1 && !inCheck && (nodeFlags & NF_NULL_OK) && !pvNode && !threat && beta < 9800 && pos.material[us] != 0) {
     const int reduction = pos.material[us] < 501 ? 3 : 4;
-    if (!(depth - reduction >= 1 && evaluate(-INFINITE_SCORE, INFINITE_SCORE) < beta)) {
+    if (!(depth - reduction >= 1 && staticEvaluation() < beta)) {
       tree.materialBalance[ply + 1] = -tree.materialBalance[ply];
       makeNullMove();
       const int nullScore = depth - reduction < 1 ? -quiesce(-beta, 1 - beta, QF_ALL_CHECKS)
@@ -224,7 +232,7 @@ int search(int alpha, int beta, int depth, int fracExt, int nodeFlags) {
   const bool bothHaveMaterial = pos.material[WHITE] != 0 && pos.material[BLACK] != 0;
   int futile = 0;
   if (!inCheck && !mateThreat && !pvNode && std::abs(alpha) < 1000 && depth > 1 && depth < 11 && bothHaveMaterial &&
-      evaluate(-INFINITE_SCORE, INFINITE_SCORE) + futilityMargin[depth] < alpha)
+      staticEvaluation() + futilityMargin[depth] < alpha)
     futile = 1;
 
   // Step 10. Move generation: one list when in check or following the

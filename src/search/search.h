@@ -27,3 +27,16 @@ void pollInput();
 
 // The four benchmark searches and their report ("si").
 void speedIndex();
+// The positions of "si", their depths and the reference machine's figures.
+struct SpeedIndexCase {
+  const char *fen;
+  int depth;
+  uint64_t referenceNodes;
+  uint64_t referenceMs;
+};
+constexpr int SPEED_INDEX_CASES = 4;
+extern const SpeedIndexCase speedIndexCases[SPEED_INDEX_CASES];
+// Searches case i as a new game to its depth less depthCut (at least 1),
+// returns the nodes searched and, when asked, the milliseconds taken.  The
+// benchmark program cuts the depth to profile a shorter run.
+uint64_t searchSpeedIndexCase(int i, int depthCut, int64_t *milliseconds = nullptr);

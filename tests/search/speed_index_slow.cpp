@@ -46,6 +46,8 @@ TEST_F(SearchTest, SpeedIndexReportsFourPositionsAndRepeatsItsNodeCounts) {
   EXPECT_EQ(first.otherLines[2], "");
   EXPECT_EQ(first.otherLines[3].rfind("*** Speed Index is ", 0), 0u) << first.otherLines[3];
   EXPECT_EQ(shell.engineFlags, FLAG_XBOARD | FLAG_POST);
+  // The search's signature: a change meant only to make it faster keeps it.
+  EXPECT_EQ(first.nodes[0] + first.nodes[1] + first.nodes[2] + first.nodes[3], 19403381u);
 
   testing::internal::CaptureStdout();
   speedIndex();
