@@ -43,12 +43,17 @@ class SelfPlay : public ::testing::Test {
   std::string pgn;
 };
 
+// Two games from one line of an openings file, one engine held to depth 1
+// and the other on the clock.
 TEST_F(SelfPlay, AShortMatchEndsByTheRulesAndIsWrittenAsPgn) {
-  test::EngineRun result = run(engine + " --games 2 --depth 1 --max-plies 30 --seed 7");
+  const std::string openings = dir.write("openings.txt", "# comment\n1. e4 c5 2. Nf3\n");
+  test::EngineRun result =
+      run(engine + " --depth 1 " + engine + " --tc 2+0.05 --max-plies 30 --openings '" + openings + "'");
   EXPECT_EQ(result.exitCode, 0) << result.output;
   EXPECT_NE(result.output.find("Faults: 0"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("Score of Vorn 2.0 vs Vorn 2.0: "), std::string::npos) << result.output;
   EXPECT_NE(pgn.find("[Round \"2\"]"), std::string::npos) << pgn;
+  EXPECT_EQ(test::linesStartingWith(pgn, "1. e4 c5 2. Nf3 ").size(), 2u) << pgn;
   EXPECT_NE(pgn.find("[Termination \""), std::string::npos);
   EXPECT_NE(pgn.find("[White \"Vorn 2.0\"]"), std::string::npos);
   EXPECT_EQ(pgn.find("Termination \"rules infraction\""), std::string::npos);
