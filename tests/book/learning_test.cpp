@@ -132,7 +132,9 @@ TEST(Learning, BusyOrReadOnlyBookIsLeftAlone) {
     test::BookOnDisk file(before);
     ASSERT_TRUE(file.open(!readOnly));
     const int other = open(file.path.c_str(), O_RDONLY);
-    if (!readOnly) ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    if (!readOnly) {
+      ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    }
     playGame(30);
     gameRecord.startFen[0] = '\0';
     learnFromGame(10, scores.data(), -1);
