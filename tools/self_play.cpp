@@ -1,30 +1,40 @@
-// vorn-self-play: plays games between two UCI engines and referees them.
+// vorn-self-play: plays games between two engines, UCI or xboard, and
+// referees them.
 //
-//   vorn-self-play [--depth N] --engine CMD [--name NAME] [--option NAME=VALUE] [--depth N]...
-//                  [--engine CMD [--name NAME] [--option NAME=VALUE] [--depth N]...]
+//   vorn-self-play [ENGINE SETTINGS] --engine CMD [--name NAME] [--option NAME=VALUE]... [ENGINE SETTINGS]
+//                  [--engine CMD [--name NAME] [--option NAME=VALUE]... [ENGINE SETTINGS]]
 //                  [--games N] [--tc [MOVES/]BASE[+INC] | --movetime MS]
-//                  [--ponder] [--random-plies N | --openings FILE] [--seed S] [--fen FEN]
+//                  [--random-plies N | --openings FILE] [--seed S] [--fen FEN]
 //                  [--max-plies N] [--margin MS] [--hang-ms MS]
 //                  [--pgn FILE] [--log FILE] [--quiet]
+//   ENGINE SETTINGS: [--xboard] [--depth N] [--ponder]
 //
 // Each engine is a shell command line ("./build/release/vorn",
-// "/usr/games/stockfish"); with one --engine the engine plays itself.  Games
-// are played in pairs with the colours exchanged, each pair from the same
-// random opening (--random-plies, default 4) or from the next line of an
-// openings file (--openings: one line of moves per pair, coordinates or
+// "/usr/games/stockfish"); with one --engine the engine plays itself.  The
+// engine settings given before the first --engine apply to both engines,
+// those after an --engine to that engine only: --xboard speaks the xboard
+// protocol to it (UCI otherwise), --depth limits it to that depth (the
+// other keeps the clock), --ponder lets it think on the opponent's time
+// (UCI: "go ponder" on its predicted reply; xboard: "hard").
+//
+// Games are played in pairs with the colours exchanged, each pair from the
+// same random opening (--random-plies, default 4) or from the next line of
+// an openings file (--openings: one line of moves per pair, coordinates or
 // algebraic, "e2e4 e7e5" or "1. e4 e5 2. Nf3"; the lines are used in turn
-// and again from the first when the games outnumber them).  --depth before
-// the first --engine limits both engines to that depth; after an --engine it
-// limits that engine only, and the other keeps the clock.  The referee checks every move
-// against this engine's own move generator and keeps the clocks: an illegal
-// move, a crash, a hang, a "bestmove" sent while pondering, or a clock that
-// runs out loses the game, and the reason is recorded.  Mate, stalemate,
-// threefold repetition, the fifty-move rule and insufficient material end a
-// game as the rules say; --max-plies adjudicates a draw.  The games are
-// written as PGN with a Termination tag (--pgn, default self-play.pgn).
+// and again from the first when the games outnumber them).  The referee
+// checks every move against this engine's own move generator and keeps the
+// clocks: an illegal move, a crash, a hang, a "bestmove" sent while
+// pondering, a move out of turn, a false result claim, a refused legal move
+// or a clock that runs out loses the game, and the reason is recorded.  Mate,
+// stalemate, threefold repetition, the fifty-move rule and insufficient
+// material end a game as the rules say, and so does an xboard "resign";
+// --max-plies adjudicates a draw.  The games are written as PGN with a
+// Termination tag (--pgn, default self-play.pgn).  With --quiet, progress
+// goes to the error output; Ctrl-C ends the running game as unterminated,
+// writes it and the summary, and stops.
 //
 // The exit code is 0 when every game ended by the rules, 1 when a game ended
-// by an engine fault, 2 for a usage error.
+// by an engine fault, 2 for a usage error, 130 when interrupted.
 #include <signal.h>
 
 #include <algorithm>
@@ -49,15 +59,16 @@ namespace {
 int usage(const char *problem) {
   if (problem) std::fprintf(stderr, "vorn-self-play: %s\n", problem);
   std::fprintf(stderr,
-               "usage: vorn-self-play [--depth N] --engine CMD [--name NAME] [--option NAME=VALUE] [--depth N]...\n"
-               "                      [--engine CMD [--name NAME] [--option NAME=VALUE] [--depth N]...]\n"
+               "usage: vorn-self-play [SETTINGS] --engine CMD [--name NAME] [--option NAME=VALUE]... [SETTINGS]\n"
+               "                      [--engine CMD [--name NAME] [--option NAME=VALUE]... [SETTINGS]]\n"
                "                      [--games N] [--tc [MOVES/]BASE[+INC] | --movetime MS]\n"
-               "                      [--ponder] [--random-plies N | --openings FILE] [--seed S] [--fen FEN]\n"
+               "                      [--random-plies N | --openings FILE] [--seed S] [--fen FEN]\n"
                "                      [--max-plies N] [--margin MS] [--hang-ms MS]\n"
                "                      [--pgn FILE] [--log FILE] [--quiet]\n"
-               "Times of --tc are in seconds (\"1+0.05\", \"40/60\").  --depth before the first --engine\n"
-               "applies to both engines, after an --engine to that engine only.  An openings file\n"
-               "holds one line of moves per pair of games (\"e2e4 e7e5\" or \"1. e4 e5\").\n");
+               "SETTINGS: [--xboard] [--depth N] [--ponder]: before the first --engine for both\n"
+               "engines, after an --engine for that engine only.  Times of --tc are in seconds\n"
+               "(\"1+0.05\", \"40/60\").  An openings file holds one line of moves per pair of\n"
+               "games (\"e2e4 e7e5\" or \"1. e4 e5\").\n");
   return 2;
 }
 
@@ -86,8 +97,14 @@ bool parseTimeControl(const std::string &text, Settings &settings) {
 
 }  // namespace
 
+void requestStop(int) { stopRequested = 1; }
+
 int main(int argc, char **argv) {
   signal(SIGPIPE, SIG_IGN);
+  struct sigaction stop = {};
+  stop.sa_handler = requestStop;
+  sigaction(SIGINT, &stop, nullptr);
+  sigaction(SIGTERM, &stop, nullptr);
   Settings settings;
   std::vector<EngineConfig> configs;
   std::string logPath;
@@ -96,13 +113,21 @@ int main(int argc, char **argv) {
     auto value = [&]() -> const char * { return i + 1 < argc ? argv[++i] : nullptr; };
     const char *v = nullptr;
     if (arg == "--ponder") {
-      settings.ponder = true;
+      if (configs.empty())
+        settings.ponder = true;
+      else
+        configs.back().ponder = 1;
+    } else if (arg == "--xboard") {
+      if (configs.empty())
+        settings.xboard = true;
+      else
+        configs.back().xboard = true;
     } else if (arg == "--quiet") {
       settings.quiet = true;
     } else if (!(v = value())) {
       return usage(("missing value after " + arg).c_str());
     } else if (arg == "--engine") {
-      configs.push_back(EngineConfig{v, "", {}});
+      configs.push_back(EngineConfig{v, "", {}, settings.xboard});
     } else if (arg == "--name" || arg == "--option") {
       if (configs.empty()) return usage((arg + " before --engine").c_str());
       if (arg == "--name") {
@@ -192,7 +217,9 @@ int main(int argc, char **argv) {
     writePgn(pgn, settings, game + 1, white, black, match.board(), result);
     kinds[result.kind]++;
     if (result.fault) faults++;
-    if (result.result == "1/2-1/2")
+    if (result.result == "*")
+      ;  // interrupted: no result
+    else if (result.result == "1/2-1/2")
       draws++;
     else if ((result.result == "1-0") == firstIsWhite)
       wins++;
@@ -201,13 +228,17 @@ int main(int argc, char **argv) {
     if (!settings.quiet || result.fault)
       std::printf("Game %d/%d: %s - %s %s {%s} %zu plies\n", game + 1, settings.games, white.c_str(), black.c_str(),
                   result.result.c_str(), result.reason.c_str(), match.board().sanMoves.size());
+    else
+      std::fprintf(stderr, "\rgame %d/%d: +%d -%d =%d", game + 1, settings.games, wins, losses, draws);
     std::fflush(stdout);
+    if (stopRequested) break;
   }
+  if (settings.quiet) std::fprintf(stderr, "\n");
   std::fclose(pgn);
 
   int played = wins + losses + draws;
   std::printf("Score of %s vs %s: %d - %d - %d  [%.3f] %d\n", first.name().c_str(), second.name().c_str(), wins, losses,
-              draws, (wins + draws / 2.0) / played, played);
+              draws, played ? (wins + draws / 2.0) / played : 0.0, played);
   std::printf("Terminations:");
   for (const auto &k : kinds) std::printf(" %s %d;", k.first.c_str(), k.second);
   std::printf("\nFaults: %d\n", faults);
@@ -220,5 +251,9 @@ int main(int argc, char **argv) {
                   e->firstNonUciLine.c_str());
   }
   if (logFile) std::fclose(logFile);
+  if (stopRequested) {
+    std::printf("Interrupted\n");
+    return 130;
+  }
   return faults ? 1 : 0;
 }

@@ -77,8 +77,12 @@ void dispatchLine(char *line) {
     int score;
     if (TbProbe(&score))
       std::printf("Max %d , Score %d\n", int(tablebaseSettings.tbMaxPieces), score);
+    // xboard takes a line with the words "not found" in lower case for a
+    // failed start of the engine.
+    else if (tablebaseSettings.tbMaxPieces < 0)
+      std::printf("%s\n", (shell.engineFlags & FLAG_UCI) ? "EGTB not found" : "EGTB Not found");
     else
-      std::printf("%s\n", tablebaseSettings.tbMaxPieces < 0 ? "EGTB not found" : "Position not in EGTB");
+      std::printf("Position not in EGTB\n");
     std::fflush(stdout);
   } else if (!std::strcmp(command, "si")) {
     if (shell.searching) return;

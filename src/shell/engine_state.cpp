@@ -60,6 +60,8 @@ void resetGameState() {
   shell.pondering = 0;
   gameRecord.bookMovesLeft = 3;
   gameRecord.listCutShort = 0;
+  shell.clocksCrossed = 0;
+  shell.positionRefused = 0;
 }
 
 namespace {

@@ -48,6 +48,11 @@ constexpr int NO_DEPTH_LIMIT = 60;
 // The game record's limit: beyond this ply the game is stopped, so a search
 // from the last position still fits in the per-ply arrays.
 constexpr int MAX_GAME_LENGTH = 735;
+// Clock figures are held below this many centiseconds (about five and a half
+// hours), so that the time arithmetic of the search cannot overflow.
+constexpr int32_t MAX_CLOCK_CENTISECONDS = 2000000;
+// No time control has more moves than this to the next control.
+constexpr int32_t MAX_MOVES_TO_GO = 1000;
 
 // Modes and the commands handed from the protocol handlers to the game loop.
 struct ShellState {
@@ -69,6 +74,19 @@ struct ShellState {
   Move ponderMove;
   int32_t resignCount;
   int32_t deferredHashMB;  // a "Hash" size that arrived during a search, 0 = none
+  // xboard: "time" arrived while the engine played no side, so the clock it
+  // set is the opponent's entry and "go" must exchange the two.  Cleared by
+  // every move on the board and every new position.
+  int32_t clocksCrossed;
+  // xboard: the last "setboard" was refused; typed moves are refused too
+  // until "new" or another "setboard", so the engine never plays on from a
+  // position other than the interface's.
+  int32_t positionRefused;
+  // xboard: "result" asked for book learning with this result (+1 White
+  // won, -1 Black won, 0 otherwise); the game loop learns when no search
+  // runs.
+  int32_t learnPending;
+  int32_t learnResult;
 };
 extern ShellState shell;
 

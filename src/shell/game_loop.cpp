@@ -101,21 +101,30 @@ static void chargeClock() {
 }
 
 // xboard: after three bad scores in a row the engine resigns, unless the
-// opponent is short of time.
-static void considerResigning() {
+// opponent is short of time.  Returns true when it resigns.
+static bool considerResigning() {
   const TimeControl &tc = timeControl;
-  if (!(shell.engineFlags & FLAG_RESIGN) || tc.movesToGo <= 0) return;
+  if (!(shell.engineFlags & FLAG_RESIGN) || tc.movesToGo <= 0) return false;
   if (searchResult.lastSearchScore < -800)
     shell.resignCount++;
   else
     shell.resignCount = 0;
-  if (shell.resignCount < 3) return;
+  if (shell.resignCount < 3) return false;
   int movesLeft = tc.movesToGo - (pos.gamePly / 2) % tc.movesToGo;
   if (movesLeft > 0 && tc.clockTime[pos.sideToMove] / movesLeft + tc.timeIncrement > 500) {
     std::printf("resign\n");
     std::fflush(stdout);
     shell.gameOver = 1;
+    return true;
   }
+  return false;
+}
+
+// xboard: a move that mates is sent as "Qh5#", not "Qh5+".
+static void markMate() {
+  char *text = gameRecord.moveTextList[pos.gamePly - 1];
+  size_t length = strnlen(text, MOVE_TEXT_SIZE);
+  if (length > 0 && length < MOVE_TEXT_SIZE && text[length - 1] == '+' && !firstLegalMove()) text[length - 1] = '#';
 }
 
 // Sends the move just played (or, with `move` 0, the lack of one) in the
@@ -123,7 +132,12 @@ static void considerResigning() {
 static void announceMove(Move move, const char *uciText) {
   const char *recorded = move && pos.gamePly > 0 ? gameRecord.moveTextList[pos.gamePly - 1] : "0000";
   if (shell.engineFlags & FLAG_XBOARD) {
-    if (move) considerResigning();
+    // A resigned game ends with the word alone: the move is not part of it.
+    if (move && considerResigning()) {
+      takeBackGameMove();
+      return;
+    }
+    if (move) markMate();
     if (!shell.gameOver) {
       std::printf("move %s\n", recorded);
       std::fflush(stdout);
@@ -244,9 +258,15 @@ void thinkStep() {
     if (mayPonder) {
       Move reply = legalMoveFor(searchResult.pvLine[1]);
       if (reply && pos.gamePly < MAX_GAME_LENGTH && playGameMove(reply)) {
-        shell.ponderMove = reply;
-        shell.pondering = 1;
-        bookMove = 0;
+        // A reply that ends the game is not worth pondering on: when it
+        // comes, it goes through the input step and its game-end check.
+        if (!firstLegalMove() || repetitionCount() == 2 || pos.fiftyCount >= 100) {
+          takeBackGameMove();
+        } else {
+          shell.ponderMove = reply;
+          shell.pondering = 1;
+          bookMove = 0;
+        }
       }
     }
     // Step 11.
@@ -280,7 +300,9 @@ void playPendingMove() {
     reportMaximumLength();
     return;
   }
-  Move move = findGeneratedMove(from, to, promotionFromLetter(shell.pendingPromotion));
+  // After a refused "setboard" the board is not the interface's position:
+  // no move is played on it.
+  Move move = shell.positionRefused ? 0 : findGeneratedMove(from, to, promotionFromLetter(shell.pendingPromotion));
   if (move && playGameMove(move)) {
     if (!shell.forceMode) shell.engineSide = pos.sideToMove;
     gameRecord.gameLength = pos.gamePly - 1;
@@ -312,6 +334,15 @@ void carryOutCommand() {
       if (shell.commandArg[0] == '2' && pos.gamePly > 0) takeBackGameMove();
       break;
     case COMMAND_GO:
+      // xboard's "time" before "go" set the clock of the side that is not
+      // to move (the engine played no side then): the engine's own time
+      // belongs to the side it now takes.
+      if (shell.engineSide == NO_COLOUR && shell.clocksCrossed && !underUci()) {
+        int32_t white = tc.clockTime[WHITE];
+        tc.clockTime[WHITE] = tc.clockTime[BLACK];
+        tc.clockTime[BLACK] = white;
+        shell.clocksCrossed = 0;
+      }
       if (shell.engineSide == WHITE || shell.engineSide == BLACK) {
         int32_t mine = tc.clockTime[shell.engineSide];
         tc.clockTime[shell.engineSide] = tc.clockTime[pos.sideToMove];
@@ -325,7 +356,15 @@ void carryOutCommand() {
       shell.engineSide = NO_COLOUR;
       searchResult.lastSearchScore = 0;
       break;
-    case COMMAND_SET_POSITION: setPositionFromCommand(); break;
+    case COMMAND_SET_POSITION:
+      if (underUci()) {
+        setPositionFromCommand();
+      } else if (!setBoardFromFen(shell.commandArg)) {
+        // A refused position stops the game until a new one is given.
+        shell.gameOver = 1;
+        shell.positionRefused = 1;
+      }
+      break;
     case COMMAND_ANALYZE:
       // A second "analyze" keeps the limits saved by the first.
       if (!shell.analyzeMode) {
@@ -340,11 +379,42 @@ void carryOutCommand() {
   }
 }
 
+// xboard "result" with learning on: the book learns from the game once no
+// search runs.  Learning walks the book line on the board, so the game is
+// saved before and set up again after it; the game stays over.
+void learnAfterResult() {
+  if (!shell.learnPending) return;
+  shell.learnPending = 0;
+  static GameRecord savedRecord;
+  static TimeControl savedClocks;
+  static Move moves[MAX_GAME_PLIES];
+  savedRecord = gameRecord;
+  savedClocks = timeControl;
+  const int plies = pos.gamePly;
+  for (int i = 0; i < plies; i++) moves[i] = pos.plyRecords[i].move;
+
+  learnFromGame(gameRecord.bookExitPly, gameRecord.scoreHistory, shell.learnResult);
+
+  newGame();
+  if (savedRecord.startFen[0]) setupFromFen(savedRecord.startFen);
+  for (int i = 0; i < plies; i++) {
+    Move move = legalMoveFor(moves[i]);
+    if (!move || !makeMove(move)) break;
+    pos.searchPly = 0;
+  }
+  gameRecord = savedRecord;
+  timeControl = savedClocks;
+  shell.gameOver = 1;
+  shell.engineSide = NO_COLOUR;
+}
+
 // Waits for a command or a typed move and carries it out.  Returns false
 // when the loop must end ("quit", or the input channel is gone).
 static bool inputStep() {
-  if (inputWaiting() < 0 && input.inputLength == 0 && shell.pendingCommand == COMMAND_NONE) return false;
-  while (shell.pendingCommand == COMMAND_NONE && shell.pendingFrom < 0) readAndDispatch(1);
+  if (inputWaiting() < 0 && input.inputLength == 0 && shell.pendingCommand == COMMAND_NONE && !shell.learnPending)
+    return false;
+  while (shell.pendingCommand == COMMAND_NONE && shell.pendingFrom < 0 && !shell.learnPending) readAndDispatch(1);
+  learnAfterResult();
   if (shell.pendingCommand == COMMAND_QUIT) return false;
   if (shell.pendingFrom >= 0 && shell.pendingTo >= 0) playPendingMove();
   shell.pendingFrom = shell.pendingTo = -1;

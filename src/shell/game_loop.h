@@ -18,5 +18,7 @@ void playPendingMove();
 // Carries out pendingCommand: new game, take back, go, force, set position,
 // analyse.
 void carryOutCommand();
+// xboard: the book learning that "result" asked for, with the game kept.
+void learnAfterResult();
 // Applies a transposition table size that arrived during a search.
 void applyDeferredHashSize();

@@ -66,6 +66,7 @@ int playGameMove(Move move) {
   if (!makeMove(move)) return 0;
   // Game moves are not search plies: the next list is generated at ply 0.
   pos.searchPly = 0;
+  shell.clocksCrossed = 0;
   if (inCheck()) {
     size_t length = std::strlen(text);
     if (length + 1 < MOVE_TEXT_SIZE) {
@@ -108,6 +109,17 @@ static bool setUpFromFen(const char *fen) {
                                        : "ERROR (invalid FEN): setupFromFen\n");
   std::fflush(stdout);
   return false;
+}
+
+int setBoardFromFen(const char *fen) {
+  newGame();
+  shell.engineSide = NO_COLOUR;
+  if (!fen[0]) {
+    std::printf("ERROR (invalid FEN): setupFromFen\n");
+    std::fflush(stdout);
+    return 0;
+  }
+  return setUpFromFen(fen) ? 1 : 0;
 }
 
 void setPositionFromCommand() {

@@ -29,3 +29,7 @@ void takeBackGameMove();
 // initial position), or "M" and a FEN with the moves in moveTextList.  A
 // move list that extends the game on the board only plays the new moves.
 void setPositionFromCommand();
+// A new game from a FEN (xboard "setboard"): returns 0 after the error line
+// when the FEN is missing or the engine cannot use it, leaving the initial
+// position.
+int setBoardFromFen(const char *fen);

@@ -17,11 +17,6 @@
 #include "shell/engine_state.h"
 #include "tablebase/tablebase.h"
 
-// Clock figures are held below this many centiseconds (about five and a half
-// hours), so that the time arithmetic of the search cannot overflow.
-constexpr int32_t MAX_CLOCK_CENTISECONDS = 2000000;
-// No time control has more moves than this to the next control.
-constexpr int32_t MAX_MOVES_TO_GO = 1000;
 constexpr int MAX_MULTI_PV = 5;
 
 static int32_t clampTo(int64_t value, int32_t low, int32_t high) {

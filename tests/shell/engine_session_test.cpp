@@ -31,7 +31,7 @@ TEST(EngineSession, Transcripts) {
       {"uci\nisready\nquit\n", uciAnswer + "readyok\n"},
       {"uci\nxboard\nquit\n", uciAnswer + xboardAnswer},  // a second protocol re-initialises
       {"board\nnew\nquit\nboard\n", startBoard},          // after a console command xboard is the protocol
-      {"chk eval\nchk\negtb\n", "Eval: 0\nEGTB not found\n"},  // "chk" needs its "e"
+      {"chk eval\nchk\negtb\n", "Eval: 0\nEGTB Not found\n"},  // "chk" needs its "e"
       {"uci\n", uciAnswer},                                                            // end of input after a protocol
       // Blank lines say nothing; a NUL byte ends the line; thousands of words.
       {"\n   \n\r\n \r\n" + std::string(3000, ' ') + "\nboard\n", startBoard},

@@ -45,7 +45,7 @@ TEST(Match, AgainstItselfAtOneSecondPlusFiftyMilliseconds) {
 
 TEST(Match, AgainstItselfPonderingWithRepeatingControls) {
   const std::string ponder = engine + " --option Ponder=true";
-  expectNoFault("ponder", 20, ponder + " " + ponder + " --ponder --tc 20/2 --seed 2");
+  expectNoFault("ponder", 20, "--ponder " + ponder + " " + ponder + " --tc 20/2 --seed 2");
 }
 
 TEST(Match, AgainstAWeakenedStockfish) {

@@ -72,8 +72,8 @@ TEST_F(SelfPlay, EveryFaultLosesWithItsReason) {
       {fakeEngine("Hang", ":") + "--tc 0.2+0 --hang-ms 300", "{White does not answer (hangs)} 0-1", nullptr},
       {fakeEngine("Slow", "sleep 0.4; echo bestmove e2e4") + "--tc 0.1+0 --hang-ms 2000", "{White loses on time (",
        "time forfeit"},
-      {fakeEngine("Early", "echo bestmove e2e4 ponder e7e5", "echo bestmove d2d4") +
-           "--tc 5+0 --option Ponder=true --ponder",
+      {"--ponder " + fakeEngine("Early", "echo bestmove e2e4 ponder e7e5", "echo bestmove d2d4") +
+           "--tc 5+0 --option Ponder=true",
        "{White answers before ponderhit or stop: bestmove d2d4} 0-1", nullptr},
   };
   for (const auto &c : cases) {

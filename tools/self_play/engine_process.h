@@ -27,6 +27,9 @@ inline int64_t nowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Set by SIGINT or SIGTERM: the running game ends unterminated.
+inline volatile sig_atomic_t stopRequested = 0;
+
 inline FILE *logFile = nullptr;
 inline int64_t logStart = 0;
 
@@ -37,13 +40,16 @@ inline void logLine(const std::string &who, const char *direction, const std::st
 }
 
 // How an engine is started and set up: its command line, a name that
-// replaces the one it reports, its options and its own depth limit (0: the
-// match's control).
+// replaces the one it reports, its options (UCI only), the protocol it
+// speaks, its own depth limit (0: the match's control) and whether it
+// ponders (-1: as the match says).
 struct EngineConfig {
   std::string command;
   std::string name;
   std::vector<std::pair<std::string, std::string>> options;
+  bool xboard = false;
   int depth = 0;
+  int ponder = -1;
 };
 
 class Engine {
@@ -86,6 +92,7 @@ class Engine {
     pondering = false;
     handshakeDone_ = false;
     name_ = config_.name;
+    if (config_.xboard) return startXboard(error);
     send("uci");
     std::string line;
     for (;;) {
@@ -103,17 +110,22 @@ class Engine {
     return synchronise(error);
   }
 
-  // "isready" and its "readyok", ignoring what else arrives meanwhile.
+  // "isready" and its "readyok" (xboard: "ping N" and "pong N"), ignoring
+  // what else arrives meanwhile.  An xboard engine without the ping feature
+  // is taken as ready.
   bool synchronise(std::string &error) {
-    send("isready");
+    if (config_.xboard && !pingFeature_) return true;
+    const std::string question = config_.xboard ? "ping " + std::to_string(++pings_) : "isready";
+    const std::string answer = config_.xboard ? "pong " + std::to_string(pings_) : "readyok";
+    send(question);
     std::string line;
     for (;;) {
       int got = readLine(line, nowMs() + 10000);
       if (got <= 0) {
-        error = got == 0 ? "no readyok within 10 s" : "ended before readyok";
+        error = (got == 0 ? "no " : "ended before ") + answer + (got == 0 ? " within 10 s" : "");
         return false;
       }
-      if (line == "readyok") return true;
+      if (line == answer) return true;
     }
   }
 
@@ -192,8 +204,45 @@ class Engine {
     pid_ = -1;
   }
 
+  // The xboard handshake: "xboard", "protover 2", and the features up to
+  // "feature done=1".  An engine that announces no feature within two
+  // seconds speaks the first version of the protocol.
+  bool startXboard(std::string &error) {
+    send("xboard");
+    send("protover 2");
+    pingFeature_ = false;
+    bool anyFeature = false;
+    std::string line;
+    for (;;) {
+      int got = readLine(line, nowMs() + (anyFeature ? 10000 : 2000));
+      if (got < 0) {
+        error = "ended during the handshake";
+        return false;
+      }
+      if (got == 0) {
+        if (!anyFeature) break;
+        error = "no \"feature done=1\" within 10 s";
+        return false;
+      }
+      if (line.compare(0, 8, "feature ") != 0) continue;
+      anyFeature = true;
+      if (line.find("ping=1") != std::string::npos) pingFeature_ = true;
+      size_t name = line.find("myname=\"");
+      if (name != std::string::npos && config_.name.empty()) {
+        size_t end = line.find('"', name + 8);
+        if (end != std::string::npos) name_ = line.substr(name + 8, end - name - 8);
+      }
+      if (line.find("done=1") != std::string::npos) break;
+    }
+    if (name_.empty()) name_ = config_.command;
+    handshakeDone_ = true;
+    return synchronise(error);
+  }
+
   // Bookkeeping of what the engine printed.
   bool pondering = false;
+  bool forced = false;    // xboard: in force mode, waiting for "go"
+  size_t sentPlies = 0;   // xboard: the moves of the game it has been sent
   std::string ponderMove;
   int64_t lowestClockLeft = INT64_MAX;
   int64_t longestThink = 0;
@@ -204,7 +253,7 @@ class Engine {
   // Counts the lines after the handshake that are no UCI message (a strict
   // interface might reject them).
   void noteLine(const std::string &line) {
-    if (!handshakeDone_) return;
+    if (!handshakeDone_ || config_.xboard) return;
     static const char *known[] = {"id ",          "uciok", "readyok", "bestmove ", "copyprotection",
                                   "registration", "info",  "option "};
     for (const char *k : known)
@@ -220,6 +269,8 @@ class Engine {
   int toEngine_ = -1, fromEngine_ = -1;
   bool dead_ = true;
   bool handshakeDone_ = false;
+  bool pingFeature_ = false;
+  int pings_ = 0;
   std::string buffer_;
 };
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,8 @@ struct Settings {
   int movesPerControl = 0;
   int depth = 0;  // for every engine without a depth of its own
   int64_t moveTimeMs = 0;
-  bool ponder = false;
+  bool ponder = false;  // for every engine without a setting of its own
+  bool xboard = false;  // the same
   int randomPlies = 4;
   std::string openingsPath;
   uint32_t seed = 1;
@@ -62,23 +65,26 @@ class Match {
     bySide_[WHITE] = firstIsWhite ? engines_[0] : engines_[1];
     bySide_[BLACK] = firstIsWhite ? engines_[1] : engines_[0];
     Engine **bySide = bySide_;
+    board_.setUp(settings_.fen);
+    for (const std::string &text : opening) board_.play(board_.findText(text));
+    clock_[WHITE] = clock_[BLACK] = settings_.baseMs;
+    ownMoves_[WHITE] = ownMoves_[BLACK] = 0;
     for (int side = WHITE; side <= BLACK; side++) {
       Engine &e = *bySide[side];
       std::string error;
       if (!e.running() && !e.start(error))
         return faultResult(side, "abandoned", colourName(side) + std::string(" does not start: ") + error,
                            "start failure");
-      e.send("ucinewgame");
       e.pondering = false;
+      if (e.config().xboard)
+        startXboardGame(e, side);
+      else
+        e.send("ucinewgame");
       if (!e.synchronise(error)) {
         e.markDead();
-        return faultResult(side, "abandoned", colourName(side) + std::string(": ") + error, "no readyok");
+        return faultResult(side, "abandoned", colourName(side) + std::string(": ") + error, "not ready");
       }
     }
-    board_.setUp(settings_.fen);
-    for (const std::string &text : opening) board_.play(board_.findText(text));
-    clock_[WHITE] = clock_[BLACK] = settings_.baseMs;
-    ownMoves_[WHITE] = ownMoves_[BLACK] = 0;
 
     GameResult result;
     while (!gameEnded(board_, settings_.maxPlies, result)) {
@@ -98,10 +104,11 @@ class Match {
                                                 " ms used, " + std::to_string(clock_[side]) + " ms left)",
                                             "time forfeit"));
       }
-      // The move must be legal here.
+      // The move must be legal here: UCI coordinates, or under xboard
+      // coordinates or algebraic notation.
       std::vector<std::string> words = splitWords(reply);
       std::string moveText = words.size() >= 2 ? words[1] : "";
-      Move move = board_.find(moveText);
+      Move move = mover.config().xboard ? board_.findText(moveText) : board_.find(moveText);
       if (!move)
         return finish(bySide,
                       faultResult(side, "rules infraction",
@@ -115,9 +122,10 @@ class Match {
           clock_[side] += settings_.baseMs;
       }
       board_.play(move);
+      mover.sentPlies = board_.uciMoves.size();  // an xboard engine knows its own move
       // The predicted reply: the engine ponders on it while the opponent thinks.
       std::string predicted = words.size() >= 4 && words[2] == "ponder" ? words[3] : "";
-      if (settings_.ponder && !predicted.empty() && board_.find(predicted) && !gameOverAfter(predicted)) {
+      if (ponders(side) && !mover.config().xboard && !predicted.empty() && board_.find(predicted) && !gameOverAfter(predicted)) {
         std::vector<std::string> line = board_.uciMoves;
         line.push_back(predicted);
         mover.send(positionCommand(settings_.fen, line));
@@ -139,6 +147,86 @@ class Match {
   }
   // Whether `side` plays on the clock (not to a fixed depth or move time).
   bool timed(int side) const { return depth(side) == 0 && settings_.moveTimeMs == 0; }
+  // Whether the engine playing `side` thinks on its opponent's time.
+  bool ponders(int side) const {
+    int own = bySide_[side] ? bySide_[side]->config().ponder : -1;
+    return own >= 0 ? own != 0 : settings_.ponder;
+  }
+
+  // xboard: a new game as xboard starts one: the control, thinking output,
+  // pondering, then force mode with the start position and the opening
+  // moves.  The engine that moves first is told "go" at its turn, the
+  // other one after its first move has been sent.
+  void startXboardGame(Engine &e, int side) {
+    e.send("new");
+    e.send("random");
+    char text[64];
+    if (depth(side) > 0) {
+      e.send("st 3600");
+      e.send("sd " + std::to_string(depth(side)));
+    } else if (settings_.moveTimeMs > 0) {
+      std::snprintf(text, sizeof text, "st %g", double(settings_.moveTimeMs) / 1000);
+      e.send(text);
+    } else {
+      // Whole seconds for the base (rounded up), a fraction for the increment.
+      const int64_t seconds = (settings_.baseMs + 999) / 1000;
+      std::snprintf(text, sizeof text, "level %d %lld:%02lld %g", settings_.movesPerControl,
+                    static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60),
+                    double(settings_.incrementMs) / 1000);
+      e.send(text);
+    }
+    e.send("post");
+    e.send(ponders(side) ? "hard" : "easy");
+    e.send("force");
+    if (!settings_.fen.empty()) e.send("setboard " + settings_.fen);
+    for (const std::string &move : board_.uciMoves) e.send(move);
+    e.sentPlies = board_.uciMoves.size();
+    e.forced = true;
+  }
+
+  // xboard: the engine's turn: its clocks, the opponent's move, and "go"
+  // when it is still in force mode.
+  void startXboardTurn(Engine &mover, int side) {
+    if (timed(side)) {
+      mover.send("time " + std::to_string(std::max<int64_t>(clock_[side], 0) / 10));
+      mover.send("otim " + std::to_string(std::max<int64_t>(clock_[side ^ 1], 0) / 10));
+    }
+    for (size_t i = mover.sentPlies; i < board_.uciMoves.size(); i++) mover.send(board_.uciMoves[i]);
+    mover.sentPlies = board_.uciMoves.size();
+    if (mover.forced) mover.send("go");
+    mover.forced = false;
+  }
+
+  // xboard: what a line says outside a move.  A result claim while the
+  // referee sees the game going on is false (xboard forfeits it), "Illegal
+  // move" refuses a legal move, and "not found" makes xboard take the engine
+  // for one that failed to start.  "resign" gives the game up.
+  static bool xboardLineEndsGame(const std::string &line, int side, GameResult &result) {
+    if (line == "resign" || line.compare(0, 7, "resign ") == 0) {
+      result = GameResult{side == WHITE ? "0-1" : "1-0", "normal", colourName(side) + std::string(" resigns"),
+                          "resignation", false};
+      return true;
+    }
+    for (const char *claim : {"1-0", "0-1", "1/2-1/2", "*"}) {
+      const size_t n = std::strlen(claim);
+      if (line.compare(0, n, claim) == 0 && (line.size() == n || line[n] == ' ')) {
+        result = faultResult(side, "rules infraction", colourName(side) + std::string(" claims falsely: ") + line,
+                             "false claim");
+        return true;
+      }
+    }
+    if (line.compare(0, 12, "Illegal move") == 0) {
+      result = faultResult(side, "rules infraction",
+                           colourName(side) + std::string(" refuses a legal move: ") + line, "refused move");
+      return true;
+    }
+    if (line.find("not found") != std::string::npos) {
+      result = faultResult(side, "abandoned", colourName(side) + std::string(" prints \"not found\": ") + line,
+                           "not found");
+      return true;
+    }
+    return false;
+  }
 
   // Whether the game would end at once after the predicted reply (the
   // engine would then ponder on a finished game: not worth it).
@@ -182,6 +270,16 @@ class Match {
     if (poll(&fd, 1, 0) > 0 && !e.readSome()) e.markDead();
     std::string line;
     while (e.takeLine(line)) {
+      if (e.config().xboard) {
+        if (line.compare(0, 5, "move ") == 0) {
+          fault = faultResult(side, "rules infraction", colourName(side) + std::string(" moves out of turn: ") + line,
+                              "move out of turn");
+          e.markDead();
+          return false;
+        }
+        if (xboardLineEndsGame(line, side, fault)) return false;
+        continue;
+      }
       if (line.compare(0, 9, "bestmove ") != 0) continue;
       fault = faultResult(side, "rules infraction",
                           colourName(side) +
@@ -198,6 +296,11 @@ class Match {
   // Gets the mover's "bestmove" line, resolving a ponder search first.
   bool askForMove(Engine &mover, Engine &other, int side, std::string &reply, int64_t &started, GameResult &fault) {
     if (!quietSoFar(mover, side, fault)) return false;
+    if (mover.config().xboard) {
+      startXboardTurn(mover, side);
+      started = nowMs();
+      return waitForBestmove(mover, other, side, reply, started + patience(side), fault);
+    }
     const std::string lastMove = board_.uciMoves.empty() ? "" : board_.uciMoves.back();
     if (mover.pondering && mover.ponderMove == lastMove) {
       mover.send("ponderhit");
@@ -223,12 +326,17 @@ class Match {
                        GameResult &fault) {
     std::string line;
     for (;;) {
+      if (stopRequested) {
+        fault = GameResult{"*", "unterminated", "Interrupted", "interrupted", false};
+        return false;
+      }
       if (!quietSoFar(other, side ^ 1, fault)) return false;
       while (mover.takeLine(line)) {
-        if (line.compare(0, 9, "bestmove ") == 0) {
+        if (line.compare(0, mover.config().xboard ? 5 : 9, mover.config().xboard ? "move " : "bestmove ") == 0) {
           reply = line;
           return true;
         }
+        if (mover.config().xboard && xboardLineEndsGame(line, side, fault)) return false;
       }
       if (!mover.running()) {
         fault =
@@ -254,6 +362,15 @@ class Match {
   GameResult finish(Engine *bySide[2], GameResult result) {
     for (int side = WHITE; side <= BLACK; side++) {
       Engine &e = *bySide[side];
+      if (e.config().xboard && e.running()) {
+        // As xboard ends a game: the result, force mode, and a ping that
+        // shows the engine has taken them.
+        e.send("result " + result.result + " {" + result.reason + "}");
+        e.send("force");
+        std::string error;
+        if (!e.synchronise(error)) e.markDead();
+        continue;
+      }
       if (!e.running() || !e.pondering) continue;
       e.send("stop");
       e.pondering = false;

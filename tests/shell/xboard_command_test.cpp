@@ -1,0 +1,223 @@
+// The xboard handler on the shared variables: the time controls, move words
+// and ponder hits, the clocks "time" and "otim" set before "go" or a move,
+// "result" with learning, and input no interface should send.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "position/move_text.h"
+#include "search/search_state.h"
+#include "shell/game_loop.h"
+#include "test_support.h"
+#include "uci_fixture.h"
+
+namespace {
+
+class XboardCommand : public test::UciTest {
+ protected:
+  void SetUp() override {
+    test::UciTest::SetUp();
+    shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD;
+  }
+  // Lines handled one by one, each command carried out as the loop does.
+  static std::string play(const std::string &lines) {
+    testing::internal::CaptureStdout();
+    size_t at = 0;
+    while (at < lines.size()) {
+      size_t end = lines.find('\n', at);
+      if (end == std::string::npos) end = lines.size();
+      send(lines.substr(at, end - at));
+      if (shell.pendingFrom >= 0) playPendingMove();
+      carryOutCommand();
+      shell.pendingCommand = COMMAND_NONE;
+      at = end + 1;
+    }
+    return testing::internal::GetCapturedStdout();
+  }
+};
+
+TEST_F(XboardCommand, TimeControls) {
+  const struct {
+    const char *lines;
+    int32_t movesToGo, baseTime, increment, maxMoveTime, clock, depth;
+  } cases[] = {
+      {"level 40 5 0", 40, 30000, 0, 1500, 30000, 60},
+      {"level 0 2 12", 0, 12000, 1200, 12000, 12000, 60},
+      {"level 40 0:20 0", 40, 2000, 0, 100, 2000, 60},
+      {"level 0 0:10 0.5", 0, 1000, 50, 1000, 1000, 60},
+      {"level 0 0 5", 0, 500, 500, 500, 500, 60},
+      {"level 0 25+5 0", 0, 150000, 0, 150000, 150000, 60},  // only the minutes count
+      {"level 0 0 0", 0, 1, 0, 1, 1, 60},                    // no time at all is not "no limit"
+      {"level x y z", 0, 1, 0, 1, 1, 60},
+      {"level 99999 9999999 -3", 1000, 2000000, 0, 4000, 2000000, 60},
+      {"level 40 5", 0, 500, 0, 500, 500, 60},  // refused: the defaults stay
+      {"st 10", 0, 0, 0, 1000, 1000, 60},
+      {"st 0.5", 0, 0, 0, 50, 50, 60},
+      {"st 0", 0, 0, 0, 1, 1, 60},
+      {"st 1e9", 0, 0, 0, 2000000, 2000000, 60},
+      {"st nan", 0, 0, 0, 1, 1, 60},
+      {"level 40 5 0\nsd 8", 40, 30000, 0, 1500, 30000, 8},
+      {"sd 0", 0, 500, 0, 500, 500, 1},
+      {"sd 99", 0, 500, 0, 500, 500, 60},
+      {"sd 99999", 0, 500, 0, 500, 500, 60},
+      {"sd 8\nnew", 0, 500, 0, 500, 500, 60},
+  };
+  for (const auto &c : cases) {
+    play("new");
+    setSearchDefaults();
+    timeControl.clockTime[WHITE] = timeControl.clockTime[BLACK] = 500;
+    const std::string out = play(c.lines);
+    const TimeControl &tc = timeControl;
+    EXPECT_EQ(tc.movesToGo, c.movesToGo) << c.lines;
+    EXPECT_EQ(tc.baseTime, c.baseTime) << c.lines;
+    EXPECT_EQ(tc.timeIncrement, c.increment) << c.lines;
+    EXPECT_EQ(tc.maxMoveTime, c.maxMoveTime) << c.lines;
+    EXPECT_EQ(tc.clockTime[WHITE], c.clock) << c.lines;
+    EXPECT_EQ(tc.clockTime[BLACK], c.clock) << c.lines;
+    EXPECT_EQ(tc.maxSearchDepth, c.depth) << c.lines;
+    EXPECT_EQ(out.find("ERROR (wrong number of parameters)") != std::string::npos,
+              std::string(c.lines) == "level 40 5")
+        << c.lines;
+  }
+}
+
+// xboard sends "time" and "otim" before "go" to the engine that plays White
+// and before the opponent's move to the engine that plays Black; either way
+// the engine's own figure ends up on its own side.
+TEST_F(XboardCommand, TheEnginesClockEndsUpOnItsSide) {
+  play("new\nlevel 40 5 0\nforce\ntime 700\notim 300\ngo");
+  EXPECT_EQ(shell.engineSide, WHITE);
+  EXPECT_EQ(timeControl.clockTime[WHITE], 700);
+  EXPECT_EQ(timeControl.clockTime[BLACK], 300);
+  play("new\nlevel 40 5 0\ntime 700\notim 300\ne2e4");
+  EXPECT_EQ(shell.engineSide, BLACK);
+  EXPECT_EQ(timeControl.clockTime[BLACK], 700);
+  EXPECT_EQ(timeControl.clockTime[WHITE], 300);
+  // A move in between: "time" no longer counts as crossed.
+  play("new\nforce\ntime 700\notim 300\ne2e4\ngo");
+  EXPECT_EQ(shell.engineSide, BLACK);
+  EXPECT_EQ(timeControl.clockTime[BLACK], 700);
+  EXPECT_EQ(play("time -5\notim 99999999"), "");
+  EXPECT_EQ(timeControl.clockTime[BLACK], -5);
+  EXPECT_EQ(timeControl.clockTime[WHITE], 2000000);
+}
+
+TEST_F(XboardCommand, MoveWordsAndPonderHits) {
+  const struct {
+    const char *word;
+    int from, to;
+  } words[] = {{"e2e4", test::square("e2"), test::square("e4")},
+               {"e7e8x", test::square("e7"), test::square("e8")},
+               {"e", -1, -1},
+               {"e2", -1, -1},
+               {"e2e", -1, -1},
+               {"i2i4", -1, -1},
+               {"e2e9", -1, -1},
+               {"e0e4", -1, -1},
+               {"4e2e", -1, -1},
+               {"zzzzzzzz", -1, -1}};
+  for (const auto &w : words) {
+    shell.pendingFrom = shell.pendingTo = 99;
+    send(w.word);
+    EXPECT_EQ(shell.pendingFrom, w.from) << w.word;
+    EXPECT_EQ(shell.pendingTo, w.to) << w.word;
+  }
+
+  // Pondering on e7e8=Q: a missing letter means a queen, as in the game.
+  test::setUp("8/4P3/8/8/8/8/k7/2K5 w - -");
+  const Move queen = test::findMove("e7e8q");
+  const struct {
+    const char *word;
+    bool hit;
+  } replies[] = {{"e7e8q", true}, {"E7E8Q", true}, {"e7e8", true}, {"e7e8n", false}, {"e7e7q", false}};
+  for (const auto &r : replies) {
+    shell.searching = shell.pondering = 1;
+    shell.ponderMove = queen;
+    shell.searchAbort = ABORT_NONE;
+    gameRecord.gameLength = 4;
+    send(r.word);
+    EXPECT_EQ(shell.searchAbort, r.hit ? ABORT_PONDER_HIT : ABORT_STOP) << r.word;
+    EXPECT_EQ(gameRecord.gameLength, r.hit ? 5 : 4) << r.word;
+    EXPECT_EQ(shell.pendingFrom < 0, r.hit) << r.word;
+  }
+  // A move while the engine thinks on its own time is not taken.
+  shell.pondering = 0;
+  shell.searchAbort = ABORT_NONE;
+  shell.pendingFrom = -1;
+  send("e7e8q");
+  EXPECT_EQ(shell.pendingFrom, -1);
+  EXPECT_EQ(shell.searchAbort, ABORT_NONE);
+  // "?" moves now, but only on the engine's own time.
+  send("?");
+  EXPECT_EQ(shell.searchAbort, ABORT_MOVE_NOW);
+  shell.searching = 0;
+  shell.searchAbort = ABORT_NONE;
+  send("?");
+  EXPECT_EQ(shell.searchAbort, ABORT_NONE);
+}
+
+TEST_F(XboardCommand, ResultAsksForLearningAndKeepsTheGame) {
+  const struct {
+    const char *line;
+    bool learn;
+    int32_t pending, result;
+  } cases[] = {{"result 1-0 {White mates}", true, 1, 1},
+               {"result 0-1", true, 1, -1},
+               {"result 1/2-1/2 {Draw}", true, 1, 0},
+               {"result *", true, 1, 0},
+               {"result", true, 0, 0},
+               {"result 1-0", false, 0, 0}};
+  for (const auto &c : cases) {
+    play("new\ne2e4\ne7e5");
+    shell.engineFlags = c.learn ? shell.engineFlags | FLAG_LEARN : shell.engineFlags & ~FLAG_LEARN;
+    shell.learnPending = shell.learnResult = 0;
+    play(c.line);
+    EXPECT_EQ(shell.gameOver, 1) << c.line;
+    EXPECT_EQ(shell.learnPending, c.pending) << c.line;
+    EXPECT_EQ(shell.learnResult, c.result) << c.line;
+    const HashKey key = pos.hashKey;
+    learnAfterResult();
+    EXPECT_EQ(pos.gamePly, 2);
+    EXPECT_EQ(pos.hashKey, key);
+    EXPECT_EQ(shell.gameOver, 1);
+  }
+}
+
+// Commands without their words, malformed numbers, garbage: no crash, the
+// clocks within their bounds, and the game where it was.
+TEST_F(XboardCommand, BadInput) {
+  const char *const commands[] = {"level", "st", "sd", "time", "otim", "setboard", "result", "ping", "name",
+                                  "protover", "accepted", "variant", "hint", "bk", "undo", "remove", "exit",
+                                  "easy", "hard", "computer", "draw", "nps", "playother", "post", "nopost", "?",
+                                  "white", "black", "random", "."};
+  const char *const arguments[] = {"", " ", " -1", " x y z", " 1e9 -1e9 nan", " 99999999999999999999",
+                                   " 0:0:0 :: 5:", " \x01\x7f\xff"};
+  for (const char *command : commands) {
+    for (const char *argument : arguments) {
+      play(std::string("new\ne2e4\n") + command + argument);
+      const TimeControl &tc = timeControl;
+      for (int32_t value : {tc.clockTime[WHITE], tc.clockTime[BLACK], tc.baseTime, tc.maxMoveTime, tc.timeIncrement})
+        EXPECT_LE(std::abs(value), MAX_CLOCK_CENTISECONDS) << command << argument;
+      EXPECT_GE(tc.maxSearchDepth, 1);
+      EXPECT_LE(tc.maxSearchDepth, NO_DEPTH_LIMIT);
+      EXPECT_EQ(pos.hashKey, computeHashKey());
+    }
+  }
+  // A refused setboard: the error, then every typed move is refused.
+  EXPECT_EQ(play("new\nsetboard rnbqkbnr/pppppppp/8/8 w KQkq - 0 1\ne2e4"),
+            "ERROR (invalid FEN): setupFromFen\nIllegal move: e2e4\n");
+  EXPECT_EQ(pos.gamePly, 0);
+  EXPECT_EQ(play("setboard\ne2e4"), "ERROR (invalid FEN): setupFromFen\nIllegal move: e2e4\n");
+  EXPECT_EQ(play("new\ne2e4"), "");
+  EXPECT_EQ(pos.gamePly, 1);
+  EXPECT_EQ(play("new\nundo\nremove"), "");
+  EXPECT_EQ(pos.gamePly, 0);
+  // The status line: nothing outside analysis, zeros between searches.
+  EXPECT_EQ(play("."), "");
+  EXPECT_EQ(play("analyze\n.\nexit\n.\nexit"), "stat01: 0 0 0 0 0\n");
+  EXPECT_EQ(shell.analyzeMode, 0);
+  EXPECT_EQ(play("nps 1000"), "Error (unknown command): nps\n");
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// xboard sessions with the real engine, in the order Debian's xboard 4.9.1
+// sends its commands: every "pong" in order, every "move" legal on the
+// test's own board, no move where none is due, and the answers to
+// "setboard", "analyze", "hint" and "?".
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine_process.h"
+#include "position/move_text.h"
+#include "test_support.h"
+
+namespace {
+
+class XboardSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine.send("xboard\nprotover 2\n");
+    ASSERT_TRUE(engine.waitForLines("feature done=1", 1)) << engine.output();
+    engine.send("accepted done\naccepted ping\n");
+  }
+  size_t count(const std::string &start) const { return test::linesStartingWith(engine.output(), start).size(); }
+  // Everything sent so far has been handled when the pong comes back.
+  void sync() {
+    ++pings;
+    engine.send("ping " + std::to_string(pings) + "\n");
+    ASSERT_TRUE(engine.waitForLines("pong " + std::to_string(pings), 1)) << engine.output();
+  }
+  // Waits for the engine's next move and plays it on the test's board.
+  void expectMove() {
+    ASSERT_TRUE(engine.waitForLines("move ", ++moves, 30000)) << engine.output();
+    const std::string text = test::linesStartingWith(engine.output(), "move ").back().substr(5);
+    Move played = 0;
+    for (Move m : test::legalMoves()) {
+      std::string san = moveToSan(m);
+      if (text == san || text == san + "+" || text == san + "#") played = m;
+    }
+    ASSERT_NE(played, 0u) << "not legal here: " << text << "\n" << engine.output();
+    makeMove(played);
+    pos.searchPly = 0;
+  }
+  // Plays the test's own move (the first legal one) and sends it.
+  void reply() {
+    const Move m = test::legalMoves().front();
+    engine.send(std::string(moveToUciCoordinates(m)) + "\n");
+    makeMove(m);
+    pos.searchPly = 0;
+  }
+  test::EngineProcess engine;
+  int pings = 0;
+  size_t moves = 0;
+};
+
+TEST_F(XboardSession, TwoGamesAsXboardPlaysThem) {
+  EXPECT_NE(engine.output().find(test::xboardFeatures), std::string::npos) << engine.output();
+  const std::string newGame = "new\nrandom\nlevel 40 0:05 0\npost\nhard\n";
+  // Game 1: the engine plays White after "force" ... "go".
+  test::setUp();
+  engine.send(newGame);
+  sync();
+  engine.send("force\ncomputer\nname Opponent\ntime 500\notim 500\ngo\n");
+  for (int i = 0; i < 3; i++) {
+    expectMove();
+    engine.send("time 480\notim 480\n");
+    reply();
+  }
+  expectMove();
+  engine.send("result 1-0 {White resigns}\nforce\n");
+  sync();
+  // Game 2: the engine plays Black, answering the opponent's first move.
+  test::setUp();
+  engine.send(newGame);
+  sync();
+  engine.send("computer\nname Opponent\ntime 500\notim 500\n");
+  for (int i = 0; i < 3; i++) {
+    reply();
+    expectMove();
+  }
+  engine.send("force\n");
+  sync();
+  engine.send("quit\n");
+  test::EngineRun run = engine.finish();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(count("move "), 7u) << run.output;
+  EXPECT_EQ(run.output.find("not found"), std::string::npos);
+  EXPECT_EQ(run.output.find("Illegal move"), std::string::npos);
+  std::string pongs;
+  for (const std::string &line : test::linesStartingWith(run.output, "pong ")) pongs += line.substr(5) + " ";
+  EXPECT_EQ(pongs, "1 2 3 4 ");
+}
+
+TEST_F(XboardSession, SetboardTakeBacksAndGo) {
+  // White mates with Qh7 after the take-backs.
+  const char *fen = "6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1";
+  test::setUp(fen);
+  engine.send(std::string("new\nforce\nsetboard ") + fen + "\nsd 3\nd1d2\ng8h8\nd2d3\nundo\nremove\nundo\n");
+  sync();
+  engine.send("go\n");
+  expectMove();
+  EXPECT_TRUE(test::legalMoves().empty());  // it found the mate in one
+  sync();
+  EXPECT_NE(engine.output().find("1-0 {"), std::string::npos) << engine.output();
+}
+
+TEST_F(XboardSession, AnalysisAnswersTheStatusLineAndNeverMoves) {
+  engine.send("new\npost\nanalyze\n");
+  ASSERT_TRUE(engine.waitForLines(" 4 ", 1)) << engine.output();
+  engine.send(".\nhint\ne2e4\n.\nexit\n");
+  sync();
+  EXPECT_GE(count("stat01: "), 2u) << engine.output();
+  EXPECT_EQ(count("Hint: "), 1u) << engine.output();
+  EXPECT_EQ(count("move "), 0u) << engine.output();
+}
+
+TEST_F(XboardSession, HintWhilePonderingAndMoveNow) {
+  test::setUp();
+  engine.send("new\nhard\nlevel 40 1 0\ngo\n");
+  expectMove();
+  // The engine ponders on its predicted reply now.
+  engine.send("hint\n");
+  ASSERT_TRUE(engine.waitForLines("Hint: ", 1)) << engine.output();
+  // "?" ends a long search of the engine's own once it polls its input.
+  engine.send("force\n");
+  sync();
+  const size_t lines = count(" 4 ");
+  engine.send("st 1000\ngo\n");
+  ASSERT_TRUE(engine.waitForLines(" 4 ", lines + 1)) << engine.output();
+  engine.send("?\n");
+  expectMove();
+}
+
+}  // namespace
