@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "book/book.h"
+#include "book/book_creation.h"
 #include "book/book_choice.h"
 #include "book/book_file.h"
 #include "position/position.h"
@@ -28,6 +29,17 @@ inline bool play(const std::string &text) {
   for (int i = moveListStart[0]; i < moveListStart[1]; i++)
     if (text == moveToUciCoordinates(moveStack[i].move) && makeMove(moveStack[i].move)) return true;
   return false;
+}
+
+// The generated move that algebraic text names, or 0.
+inline Move sanMove(const char *san) {
+  Move parsed = 0;
+  if (!parseSan(san, &parsed)) return 0;
+  pos.searchPly = 0;
+  generateMoves();
+  for (int i = moveListStart[0]; i < moveListStart[1]; i++)
+    if ((moveStack[i].move & MOVE_IDENTITY_MASK) == (parsed & MOVE_IDENTITY_MASK)) return moveStack[i].move;
+  return 0;
 }
 
 // Plays coordinate moves ("e2e4 c7c5") from the start position.
@@ -66,10 +78,11 @@ inline Placed place(const std::string &moves, int frequency, int winLoss = 0, in
   return {moves, record(moves, frequency, winLoss, learned, learnFreq, skip, flags, priority)};
 }
 
-// One book (index plus buckets) with offsets counted from the book's start.
-inline std::string bookBytes(const std::vector<Placed> &records) {
+// One book (index plus buckets) of records filed under their positions'
+// keys, with offsets counted from the book's start.
+inline std::string bookBytes(const std::vector<std::pair<HashKey, BookRecord>> &records) {
   std::map<uint32_t, std::vector<BookRecord>> buckets;
-  for (const Placed &p : records) buckets[bookKeyIndex(keyAfter(p.moves))].push_back(p.r);
+  for (const auto &[key, r] : records) buckets[bookKeyIndex(key)].push_back(r);
   std::string index(BOOK_INDEX_BYTES, '\xff'), body;
   for (const auto &[k, list] : buckets) {
     writeU32(reinterpret_cast<uint8_t *>(&index[4 * k]), uint32_t(BOOK_INDEX_BYTES + body.size()));
@@ -82,6 +95,21 @@ inline std::string bookBytes(const std::vector<Placed> &records) {
     }
   }
   return index + body;
+}
+inline std::string bookBytes(const std::vector<Placed> &records) {
+  std::vector<std::pair<HashKey, BookRecord>> keyed;
+  for (const Placed &p : records) keyed.push_back({keyAfter(p.moves), p.r});
+  return bookBytes(keyed);
+}
+
+// Where the record of the position with `key` lies in book bytes (0: none).
+inline size_t recordOffset(const std::string &bytes, HashKey key) {
+  const uint8_t *b = reinterpret_cast<const uint8_t *>(bytes.data());
+  const uint32_t at = readU32(b + 4 * bookKeyIndex(key));
+  if (at == BOOK_NO_BUCKET) return 0;
+  for (uint32_t i = 0; i < readU32(b + at); i++)
+    if (readU32(b + at + 4 + 16 * i) == bookRecordKey(key)) return at + 4 + 16 * i;
+  return 0;
 }
 
 inline std::string readFile(const std::string &path) {

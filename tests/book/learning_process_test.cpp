@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "book/book_creation.h"
 #include "book_files.h"
 #include "shell/engine_process.h"
 
@@ -15,13 +14,8 @@ using test::place;
 
 // Plays the engine's algebraic move on the test's own board.
 bool playSan(const std::string &san) {
-  Move parsed = 0;
-  if (!parseSan(san.c_str(), &parsed)) return false;
-  pos.searchPly = 0;
-  generateMoves();
-  for (int i = moveListStart[0]; i < moveListStart[1]; i++)
-    if ((moveStack[i].move & MOVE_IDENTITY_MASK) == (parsed & MOVE_IDENTITY_MASK)) return makeMove(moveStack[i].move);
-  return false;
+  const Move move = test::sanMove(san.c_str());
+  return move && makeMove(move);
 }
 
 // The first legal move of the test's board, in coordinates, played.
@@ -79,12 +73,11 @@ TEST(LearningProcess, ResultRewritesExactlyTheBookLine) {
     for (size_t i = 0; i < line.size(); i++) {
       const std::string &moves = line[i].moves;
       const bool engineMove = moves.size() % 10 == 4;  // the positions after 1.e4, 2.Nf3, 3.Bb5
-      test::playFromStart(moves);
-      const uint32_t at = readU32(reinterpret_cast<const uint8_t *>(&after[4 * bookKeyIndex(pos.hashKey)]));
-      BookRecord r{};
-      decodeRecord(reinterpret_cast<const uint8_t *>(&after[at + 4]), r);
+      const size_t at = test::recordOffset(after, test::keyAfter(moves));
+      BookRecord r;
+      decodeRecord(reinterpret_cast<const uint8_t *>(&after[at]), r);
       EXPECT_EQ(r.learned < 0, engineMove) << moves << (ponder ? " pondering" : "");
-      if (engineMove) std::memcpy(&expected[at + 4], &before[at + 4], BOOK_RECORD_BYTES);
+      if (engineMove) std::memcpy(&expected[at], &before[at], BOOK_RECORD_BYTES);
     }
     EXPECT_TRUE(expected == before) << (ponder ? "pondering" : "");
   }

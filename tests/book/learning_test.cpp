@@ -28,40 +28,17 @@ std::vector<HashKey> playGame(int plies) {
 }
 
 // A book holding every position of the game's first plies, all with the
-// same record fields; returns the bytes.
+// same record fields.
 std::string bookOfGame(const std::vector<HashKey> &keys, int upTo, int learned) {
-  std::map<uint32_t, std::vector<BookRecord>> buckets;
+  std::vector<std::pair<HashKey, BookRecord>> records;
   for (int j = 1; j <= upTo; j++) {
     BookRecord r{};
     r.key = bookRecordKey(keys[j]);
     r.frequency = 10;
     r.learned = int16_t(learned);
-    buckets[bookKeyIndex(keys[j])].push_back(r);
+    records.push_back({keys[j], r});
   }
-  std::string index(BOOK_INDEX_BYTES, '\xff'), body;
-  for (const auto &[k, list] : buckets) {
-    writeU32(reinterpret_cast<uint8_t *>(&index[4 * k]), uint32_t(BOOK_INDEX_BYTES + body.size()));
-    uint8_t bytes[BOOK_RECORD_BYTES];
-    writeU32(bytes, uint32_t(list.size()));
-    body.append(reinterpret_cast<char *>(bytes), 4);
-    for (const BookRecord &r : list) {
-      encodeRecord(r, bytes);
-      body.append(reinterpret_cast<char *>(bytes), BOOK_RECORD_BYTES);
-    }
-  }
-  return index + body;
-}
-
-// The record of the position with `key` in the book bytes.
-BookRecord recordOf(const std::string &bytes, HashKey key) {
-  const uint32_t at = readU32(reinterpret_cast<const uint8_t *>(&bytes[4 * bookKeyIndex(key)]));
-  const uint8_t *bucket = reinterpret_cast<const uint8_t *>(&bytes[at]);
-  BookRecord r{};
-  for (uint32_t i = 0; i < readU32(bucket); i++) {
-    decodeRecord(bucket + 4 + 16 * i, r);
-    if (r.key == bookRecordKey(key)) break;
-  }
-  return r;
+  return test::bookBytes(records);
 }
 
 struct Lesson {
@@ -108,15 +85,12 @@ TEST(Learning, WorkedExamples) {
     // Exactly the records after the engine's book moves change.
     std::string expected = before;
     for (int i = c.exitPly % 2, n = 0; i <= c.exitPly; i += 2, n++) {
-      const HashKey key = keys[i + 1];
-      BookRecord r = recordOf(before, key);
+      const size_t at = test::recordOffset(before, keys[i + 1]);
+      BookRecord r;
+      decodeRecord(reinterpret_cast<const uint8_t *>(&before[at]), r);
       r.learned = int16_t(c.learned[n]);
       r.skipCount = uint8_t(c.skips.empty() ? 0 : c.skips[n]);
-      const uint32_t at = readU32(reinterpret_cast<const uint8_t *>(&before[4 * bookKeyIndex(key)]));
-      const uint8_t *bucket = reinterpret_cast<const uint8_t *>(&before[at]);
-      for (uint32_t j = 0; j < readU32(bucket); j++) {
-        if (readU32(bucket + 4 + 16 * j) == r.key) encodeRecord(r, reinterpret_cast<uint8_t *>(&expected[at + 4 + 16 * j]));
-      }
+      encodeRecord(r, reinterpret_cast<uint8_t *>(&expected[at]));
     }
     EXPECT_EQ(after, expected) << c.name;
   }
