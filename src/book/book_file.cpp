@@ -170,20 +170,18 @@ void defaultBookPath(char *out, int size) {
   if (n <= 0) return;
   program[n] = '\0';
   if (!isDirectoryOf(program, dir, sizeof dir)) return;
-  const char *const places[] = {"/../share/vorn/", "/share/vorn/"};
-  for (const char *place : places) {
-    char path[4200];
-    std::snprintf(path, sizeof path, "%s%s%s", dir, place, BOOK_FILE_NAME);
-    struct stat st;
-    if (stat(path, &st) == 0 && int(std::strlen(path)) < size) {
-      std::snprintf(out, size_t(size), "%s", path);
-      return;
-    }
-  }
+  // Installed as <prefix>/bin/vorn, the book is <prefix>/share/vorn/; in the
+  // build tree it is share/vorn/ beside the program.  (Only a program in a
+  // "bin" directory looks in ../share, so the test programs, one directory
+  // down in the build tree, never find the build's copy.)
+  const char *base = std::strrchr(dir, '/');
+  const bool installed = base && !std::strcmp(base, "/bin");
+  char path[4200];
+  std::snprintf(path, sizeof path, "%s%s%s", dir, installed ? "/../share/vorn/" : "/share/vorn/", BOOK_FILE_NAME);
+  struct stat st;
+  if (stat(path, &st) == 0 && int(std::strlen(path)) < size) std::snprintf(out, size_t(size), "%s", path);
 }
 
-// The working directory's VornBook.bin is the book whenever it exists (even
-// when it turns out unusable); the default book is read only.
 void openBook() {
   if (book.fd >= 0) return;
   if (!book.random) book.random = standardRandom;

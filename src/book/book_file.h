@@ -80,8 +80,9 @@ void encodeRecord(const BookRecord &record, uint8_t *bytes);
 int openBookAt(const char *path, bool writable);
 // The default book that ships with the engine: the path named by the
 // environment variable VORN_DEFAULT_BOOK when it is set (empty: none), else
-// <dir of the program>/../share/vorn/VornBook.bin, else the copy the build
-// leaves in <dir of the program>/share/vorn/.  Writes "" when there is none.
+// <prefix>/share/vorn/VornBook.bin for a program installed in <prefix>/bin,
+// else the copy the build leaves in <dir of the program>/share/vorn/.
+// Writes "" when there is none.
 void defaultBookPath(char *out, int size);
 
 // The record of the current position in book `bookNo`; 1 and the record and
