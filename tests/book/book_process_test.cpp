@@ -64,10 +64,9 @@ TEST(BookProcess, FailedWriteKeepsTheOldBook) {
   EXPECT_EQ(test::runCommand("ls -A '" + dir.path + "'", 5000).output, "VornBook.bin\ngame.pgn\n");
 }
 
-// A book that may not be replaced: a directory in its place, or (for a
-// user other than root) a read-only file.  A link is followed: its target
-// is replaced with the same mode.
-TEST(BookProcess, BooksThatMayNotBeReplacedAndLinks) {
+// A directory in the book's place is not replaced; a link is followed: its
+// target is replaced, keeping its mode.
+TEST(BookProcess, DirectoryInTheWayAndLinks) {
   test::TempDir dir;
   dir.write("game.pgn", oneGame);
   mkdir((dir.path + "/VornBook.bin").c_str(), 0755);
@@ -87,12 +86,15 @@ TEST(BookProcess, BooksThatMayNotBeReplacedAndLinks) {
   ASSERT_EQ(stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_NE(test::readFile(target), "the old book");
+}
 
+TEST(BookProcess, ReadOnlyBookIsKept) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
-  unlink((dir.path + "/VornBook.bin").c_str());
+  test::TempDir dir;
+  dir.write("game.pgn", oneGame);
   const std::string book = dir.write("VornBook.bin", "the old book");
   chmod(book.c_str(), 0444);
-  run = createBookIn(dir, {"game.pgn"});
+  const test::EngineRun run = createBookIn(dir, {"game.pgn"});
   EXPECT_EQ(run.output, test::banner() + "Cannot create book file 'VornBook.bin'\n");
   EXPECT_EQ(test::readFile(book), "the old book");
 }
