@@ -53,6 +53,7 @@ void resetGameState() {
   shell.resignCount = 0;
   gameRecord.gameLength = -1;
   gameRecord.bookExitPly = 0;
+  for (int32_t &score : gameRecord.scoreHistory) score = 0;
   timeControl.lastMoveTime = 20;
   shell.engineSide = NO_COLOUR;
   shell.pendingTo = shell.pendingFrom = -1;

@@ -76,7 +76,7 @@ TEST(EngineCommandLine, Options) {
       {{"vorn", "-xboard"}, "Invalid option!\n", 0, false},
       {{"vorn", "/XBOARD"}, "Invalid option!\n", 0, false},
       {{"vorn", "/CB"}, "Please specify path to the PGN file\n", 0, false},
-      {{"vorn", "/CB", "games.pgn"}, "Book creation is not available yet\n", 1, false},
+      {{"vorn", "/CB", "games.pgn"}, "Cannot open PGN file 'games.pgn'\n", 1, false},
       {{"vorn", "/xboard"}, "", 0, true},
       {{"vorn", "/xboard", "whatever"}, "", 0, true},
   };

@@ -1,0 +1,157 @@
+// Choosing among the book moves: weights, thinning, skip counters, the odds
+// of the draw and the listings shown to xboard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "book/book.h"
+#include "book_files.h"
+
+namespace {
+
+using test::BookOnDisk;
+using test::place;
+
+struct Expected {
+  const char *move;
+  int weight;
+};
+
+TEST(BookChoice, WeightsAndThinning) {
+  const struct {
+    const char *name;
+    const char *line;  // moves before the probed position
+    std::vector<test::Placed> records;
+    bool fromFen;
+    std::vector<Expected> weights;  // highest first
+  } cases[] = {
+      {"frequency", "", {place("e2e4", 100), place("d2d4", 50)}, false, {{"e2e4", 360}, {"d2d4", 180}}},
+      {"a rare move is thinned", "", {place("e2e4", 200), place("g1f3", 20)}, false, {{"e2e4", 360}, {"g1f3", 4}}},
+      {"not after a FEN", "", {place("e2e4", 200), place("g1f3", 20)}, true, {{"e2e4", 360}, {"g1f3", 36}}},
+      {"a rare move that won is kept",
+       "",
+       {place("e2e4", 200), place("g1f3", 20, 5, 1)},
+       false,
+       {{"e2e4", 360}, {"g1f3", 156}}},
+      {"results scaled below 20 games",
+       "",
+       {place("e2e4", 10, -5), place("d2d4", 10, 5)},
+       false,
+       {{"d2d4", 420}, {"e2e4", 360}}},
+      {"black to move: a rare move is kept when frequent enough",
+       "e2e4",
+       {place("e2e4 c7c5", 200), place("e2e4 e7e5", 20)},
+       false,
+       {{"c7c5", 360}, {"e7e5", 36}}},
+      {"black to move: a rare losing move is thinned",
+       "e2e4",
+       {place("e2e4 c7c5", 200), place("e2e4 e7e6", 20, -2)},
+       false,
+       {{"c7c5", 480}, {"e7e6", 4}}},
+      {"learned without a scale", "", {place("e2e4", 100, 0, -600), place("d2d4", 100)}, false,
+       {{"d2d4", 360}, {"e2e4", 180}}},
+      {"learned with a scale",
+       "",
+       {place("e2e4", 100, 0, 10, 20), place("d2d4", 100, 0, -20, 20)},
+       false,
+       {{"e2e4", 760}, {"d2d4", 0}}},
+      {"preferred with a priority",
+       "",
+       {place("e2e4", 100), place("a2a3", 1, 0, 0, 0, 0, BOOK_PREFERRED, 10)},
+       false,
+       {{"e2e4", 360}, {"a2a3", 15}}},
+      {"disabled, and too rare to count",
+       "",
+       {place("e2e4", 100, 0, 0, 0, 0, BOOK_DISABLED), place("d2d4", 4), place("c2c4", 50)},
+       false,
+       {{"c2c4", 180}, {"e2e4", 0}}},
+      {"a preferred position never seen",
+       "",
+       {place("e2e4", 0, 0, 0, 0, 0, BOOK_PREFERRED)},
+       false,
+       {{"e2e4", 120}}},
+  };
+  for (const auto &c : cases) {
+    BookOnDisk file(test::bookBytes(c.records));
+    ASSERT_TRUE(file.open()) << c.name;
+    test::startPosition();
+    test::playFromStart(c.line);
+    if (c.fromFen) std::strcpy(gameRecord.startFen, "a FEN");
+    BookCandidate list[MAX_BOOK_CANDIDATES];
+    const int n = collectBookCandidates(0, list);
+    ASSERT_EQ(n, int(c.weights.size())) << c.name;
+    for (int i = 0; i < n; i++) {
+      EXPECT_STREQ(moveToUciCoordinates(list[i].move), c.weights[i].move) << c.name;
+      EXPECT_EQ(list[i].weight, c.weights[i].weight) << c.name << " " << i;
+    }
+  }
+}
+
+// A position to be skipped three times is passed over in three probes,
+// each counting its counter down in the file, and chosen in the fourth.
+TEST(BookChoice, SkipCount) {
+  BookOnDisk file(test::bookBytes({place("e2e4", 100, 0, 0, 0, 3)}));
+  ASSERT_TRUE(file.open());
+  test::startPosition();
+  shell.engineFlags = FLAG_UCI;
+  test::play("e2e4");
+  BookRecord record;
+  uint64_t offset = 0;
+  ASSERT_TRUE(bookLookup(0, record, offset));
+  unmakeMove();
+  const uint64_t skipByte = offset + 14;
+  for (int probe = 1; probe <= 4; probe++) {
+    Move move = 0;
+    bookChoose(0, &move, 0);
+    EXPECT_EQ(move != 0, probe == 4) << probe;
+    const std::string bytes = test::readFile(file.path);
+    EXPECT_EQ(uint8_t(bytes[skipByte]), probe < 3 ? 3 - probe : 0) << probe;
+  }
+}
+
+int fixedRandom;
+int nextRandom() { return fixedRandom; }
+
+// Two equal moves: each for half of the random numbers, none for the
+// largest.
+TEST(BookChoice, EvenOdds) {
+  BookOnDisk file(test::bookBytes({place("e2e4", 50, 3), place("d2d4", 50, 3)}));
+  ASSERT_TRUE(file.open());
+  test::startPosition();
+  shell.engineFlags = FLAG_UCI;
+  book.random = nextRandom;
+  int chosen[3] = {};
+  for (fixedRandom = 0; fixedRandom <= 32767; fixedRandom++) {
+    Move move = 0;
+    bookChoose(0, &move, 0);
+    chosen[move == 0 ? 2 : !std::strcmp(moveToUciCoordinates(move), "e2e4") ? 0 : 1]++;
+  }
+  EXPECT_EQ(std::max(chosen[0], chosen[1]), 16384);
+  EXPECT_EQ(std::min(chosen[0], chosen[1]), 16383);
+  EXPECT_EQ(chosen[2], 1);
+}
+
+std::string listing(int flags, int printMode) {
+  shell.engineFlags = flags;
+  testing::internal::CaptureStdout();
+  Move move = 0;
+  bookChoose(0, &move, printMode);
+  return testing::internal::GetCapturedStdout();
+}
+
+TEST(BookChoice, Listings) {
+  BookOnDisk file(test::bookBytes({place("e2e4", 100, 10), place("d2d4", 50, -5, -2, 7)}));
+  ASSERT_TRUE(file.open());
+  test::startPosition();
+  EXPECT_EQ(listing(FLAG_XBOARD, 1),
+            " Move\t[Weight, Frequency, Win/Loss, Learned/LearnFreq]\n"
+            " e4\t[480, 100, 10, 0/0]\n"
+            " d4\t[135, 50, -5, -2/7]\n"
+            " \n\n");
+  EXPECT_EQ(listing(FLAG_XBOARD | FLAG_POST, 0), "0 0 0 0 ( e4 d4 )\n");
+  EXPECT_EQ(listing(FLAG_XBOARD, 0), "");  // thinking output off
+  EXPECT_EQ(listing(FLAG_UCI | FLAG_POST, 1), "");
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// "/CB" as a user runs it, and the default book as the engine finds it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "book/book.h"
+#include "book_files.h"
+#include "shell/engine_process.h"
+
+namespace {
+
+const std::string oneGame = "[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 1-0\n";
+const std::string created = "\rProcessing game: 1 ... Done!\nCreating VornBook.bin ... Done!\n";
+
+test::EngineRun createBookIn(const test::TempDir &dir, const std::vector<std::string> &args) {
+  std::vector<std::string> argv = {"vorn", "/CB"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return test::EngineProcess(argv, dir.path).finish();
+}
+
+// Every run that cannot build a book says why, exits with 1 and keeps the
+// old book byte for byte.
+TEST(BookProcess, CreateBookMessagesAndExitCodes) {
+  const struct {
+    const char *name;
+    std::vector<std::string> args;
+    std::string output;
+    int exitCode;
+    bool replaced;
+  } cases[] = {
+      {"a book", {"game.pgn"}, created, 0, true},
+      {"no file named", {}, "Please specify path to the PGN file\n", 0, false},
+      {"a missing file", {"missing.pgn"}, "Cannot open PGN file 'missing.pgn'\n", 1, false},
+      {"a directory", {"games"}, "Cannot open PGN file 'games'\n", 1, false},
+      {"an empty file", {"empty.pgn"}, "Done!\nNo book positions found in 'empty.pgn'\n", 1, false},
+  };
+  for (const auto &c : cases) {
+    test::TempDir dir;
+    dir.write("game.pgn", oneGame);
+    dir.write("empty.pgn", "");
+    mkdir((dir.path + "/games").c_str(), 0755);
+    const std::string book = dir.write("VornBook.bin", "the old book");
+    const test::EngineRun run = createBookIn(dir, c.args);
+    EXPECT_EQ(run.output, test::banner() + c.output) << c.name;
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+    EXPECT_EQ(test::readFile(book) != "the old book", c.replaced) << c.name;
+  }
+}
+
+// A file system that refuses the writes: the old book stays and no
+// temporary file is left behind.
+TEST(BookProcess, FailedWriteKeepsTheOldBook) {
+  test::TempDir dir;
+  dir.write("game.pgn", oneGame);
+  const std::string book = dir.write("VornBook.bin", "the old book");
+  const test::EngineRun run = test::runCommand(
+      "cd '" + dir.path + "' && trap '' XFSZ && ulimit -f 64 && exec '" + test::enginePath() + "' /CB game.pgn", 20000);
+  EXPECT_EQ(run.output, test::banner() + "\rProcessing game: 1 ... Done!\nCreating VornBook.bin ... \n"
+                                         "Cannot create book file 'VornBook.bin'\n");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(test::readFile(book), "the old book");
+  EXPECT_EQ(test::runCommand("ls -A '" + dir.path + "'", 5000).output, "VornBook.bin\ngame.pgn\n");
+}
+
+// A directory in the book's place is not replaced; a link is followed: its
+// target is replaced, keeping its mode.
+TEST(BookProcess, DirectoryInTheWayAndLinks) {
+  test::TempDir dir;
+  dir.write("game.pgn", oneGame);
+  mkdir((dir.path + "/VornBook.bin").c_str(), 0755);
+  test::EngineRun run = createBookIn(dir, {"game.pgn"});
+  EXPECT_EQ(run.output, test::banner() + "Cannot create book file 'VornBook.bin'\n");
+  EXPECT_EQ(run.exitCode, 1);
+  rmdir((dir.path + "/VornBook.bin").c_str());
+
+  const std::string target = dir.write("real.bin", "the old book");
+  chmod(target.c_str(), 0640);
+  ASSERT_EQ(symlink("real.bin", (dir.path + "/VornBook.bin").c_str()), 0);
+  run = createBookIn(dir, {"game.pgn"});
+  EXPECT_EQ(run.output, test::banner() + created);
+  struct stat st;
+  ASSERT_EQ(lstat((dir.path + "/VornBook.bin").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_NE(test::readFile(target), "the old book");
+}
+
+TEST(BookProcess, ReadOnlyBookIsKept) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  test::TempDir dir;
+  dir.write("game.pgn", oneGame);
+  const std::string book = dir.write("VornBook.bin", "the old book");
+  chmod(book.c_str(), 0444);
+  const test::EngineRun run = createBookIn(dir, {"game.pgn"});
+  EXPECT_EQ(run.output, test::banner() + "Cannot create book file 'VornBook.bin'\n");
+  EXPECT_EQ(test::readFile(book), "the old book");
+}
+
+const std::string defaultBook = std::string(VORN_SOURCE_DIR) + "/data/VornBook.bin";
+
+// The moves the committed book may play at the start.
+std::set<std::string> firstBookMoves() {
+  std::set<std::string> moves;
+  EXPECT_TRUE(openBookAt(defaultBook.c_str(), false));
+  test::startPosition();
+  BookCandidate list[MAX_BOOK_CANDIDATES];
+  for (int i = 0, n = collectBookCandidates(0, list); i < n; i++)
+    if (list[i].weight > 0) moves.insert(moveToUciCoordinates(list[i].move));
+  closeBook();
+  return moves;
+}
+
+TEST(DefaultBook, OffersTheMainFirstMoves) {
+  const std::set<std::string> moves = firstBookMoves();
+  EXPECT_TRUE(moves.count("e2e4"));
+  EXPECT_TRUE(moves.count("d2d4"));
+}
+
+// Started as the README starts it, in a directory without a book of its
+// own, the engine answers the first move from the default book: no search.
+TEST(DefaultBook, EnginePlaysABookMoveAtMoveOne) {
+  test::TempDir dir;
+  const char *saved = std::getenv("VORN_DEFAULT_BOOK");
+  const std::string savedValue = saved ? saved : "";
+  unsetenv("VORN_DEFAULT_BOOK");
+  test::EngineProcess engine({"vorn"}, dir.path);
+  if (saved) setenv("VORN_DEFAULT_BOOK", savedValue.c_str(), 1);
+  engine.send("uci\nposition startpos\ngo depth 3\n");
+  ASSERT_TRUE(engine.waitForLines("bestmove", 1));
+  EXPECT_TRUE(test::linesStartingWith(engine.output(), "info").empty()) << engine.output();
+  const std::string move = test::linesStartingWith(engine.output(), "bestmove")[0];
+  EXPECT_TRUE(firstBookMoves().count(move.substr(9))) << move;
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// Learning after a game: which games teach, how much each book position of
+// the engine's line learns, and that nothing else in the file changes.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+
+#include <vector>
+
+#include "book/book.h"
+#include "book_files.h"
+
+namespace {
+
+// A game of `plies` legal moves; keys[j] is the key after j plies.
+std::vector<HashKey> playGame(int plies) {
+  test::setUp();
+  std::vector<HashKey> keys = {pos.hashKey};
+  for (int ply = 0; ply < plies; ply++) {
+    pos.searchPly = 0;
+    generateMoves();
+    const int count = moveListStart[1] - moveListStart[0];
+    for (int k = 0; k < count; k++)
+      if (makeMove(moveStack[moveListStart[0] + (ply * 7 + k) % count].move)) break;
+    keys.push_back(pos.hashKey);
+  }
+  pos.searchPly = 0;
+  return keys;
+}
+
+// A book holding every position of the game's first plies, all with the
+// same record fields.
+std::string bookOfGame(const std::vector<HashKey> &keys, int upTo, int learned) {
+  std::vector<std::pair<HashKey, BookRecord>> records;
+  for (int j = 1; j <= upTo; j++) {
+    BookRecord r{};
+    r.key = bookRecordKey(keys[j]);
+    r.frequency = 10;
+    r.learned = int16_t(learned);
+    records.push_back({keys[j], r});
+  }
+  return test::bookBytes(records);
+}
+
+struct Lesson {
+  const char *name;
+  int exitPly, plies, result;
+  bool computer;
+  std::vector<int32_t> scores;
+  int learnedBefore;
+  std::vector<int> learned;  // after the engine's book moves, first move first; empty: nothing learned
+  std::vector<int> skips;    // empty: none raised
+};
+
+TEST(Learning, WorkedExamples) {
+  const std::vector<int32_t> quiet = {0, 0, 0, 0, 0};
+  const Lesson cases[] = {
+      {"a loss as white", 10, 30, -1, false, quiet, 0, {-1, -1, -1, -1, -1, -2}, {}},
+      {"a loss deep in the book raises skips", 20, 30, -1, false, quiet, 0,
+       {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -2}, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1}},
+      {"a loss as black", 11, 30, 1, false, quiet, 0, {-1, -1, -1, -1, -1, -2}, {}},
+      {"a loss with bad and worsening scores", 10, 30, -1, false, {-50, -60, -70, -80, -200}, 0,
+       {-1, -1, -1, -2, -3, -4}, {}},
+      {"a draw with good scores", 10, 30, 0, false, {100, 100, 100, 100, 200}, 0, {1, 1, 1, 1, 1, 2}, {}},
+      {"a draw heals", 10, 30, 0, false, quiet, -3, {-2, -2, -2, -2, -2, -2}, {}},
+      {"a win stays saturated", 10, 30, 1, true, quiet, 32767, {32767, 32767, 32767, 32767, 32767, 32767}, {}},
+      {"a win against a human teaches nothing", 10, 30, 1, false, quiet, 0, {}, {}},
+      {"a loss against a human teaches", 10, 30, -1, false, quiet, 0, {-1, -1, -1, -1, -1, -2}, {}},
+      {"left the book at ply 3", 3, 30, -1, false, quiet, 0, {}, {}},
+      {"ended 4 plies after the book", 10, 14, -1, false, quiet, 0, {}, {}},
+  };
+  for (const Lesson &c : cases) {
+    const std::vector<HashKey> keys = playGame(c.plies);
+    const std::string before = bookOfGame(keys, c.exitPly + 1, c.learnedBefore);
+    test::BookOnDisk file(before);
+    ASSERT_TRUE(file.open()) << c.name;
+    playGame(c.plies);
+    gameRecord.startFen[0] = '\0';
+    shell.engineFlags = FLAG_XBOARD | (c.computer ? FLAG_OPPONENT_COMPUTER : 0);
+    learnFromGame(c.exitPly, c.scores.data(), c.result);
+    const std::string after = test::readFile(file.path);
+    if (c.learned.empty()) {
+      EXPECT_EQ(after, before) << c.name;
+      continue;
+    }
+    // Exactly the records after the engine's book moves change.
+    std::string expected = before;
+    for (int i = c.exitPly % 2, n = 0; i <= c.exitPly; i += 2, n++) {
+      const size_t at = test::recordOffset(before, keys[i + 1]);
+      BookRecord r;
+      decodeRecord(reinterpret_cast<const uint8_t *>(&before[at]), r);
+      r.learned = int16_t(c.learned[n]);
+      r.skipCount = uint8_t(c.skips.empty() ? 0 : c.skips[n]);
+      encodeRecord(r, reinterpret_cast<uint8_t *>(&expected[at]));
+    }
+    EXPECT_EQ(after, expected) << c.name;
+  }
+}
+
+// A second engine learning on the same book holds the lock: this game is
+// not learned.  Nor is anything learned into a read-only book.
+TEST(Learning, BusyOrReadOnlyBookIsLeftAlone) {
+  const std::vector<int32_t> scores = {0, 0, 0, 0, 0};
+  const std::vector<HashKey> keys = playGame(30);
+  const std::string before = bookOfGame(keys, 11, 0);
+  for (bool readOnly : {false, true}) {
+    test::BookOnDisk file(before);
+    ASSERT_TRUE(file.open(!readOnly));
+    const int other = open(file.path.c_str(), O_RDONLY);
+    if (!readOnly) {
+      ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    }
+    playGame(30);
+    gameRecord.startFen[0] = '\0';
+    learnFromGame(10, scores.data(), -1);
+    EXPECT_EQ(test::readFile(file.path), before) << readOnly;
+    close(other);
+  }
+}
+
+}  // namespace
