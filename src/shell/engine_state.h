@@ -42,7 +42,9 @@ constexpr int ENGINE_NAME_SIZE = 16;
 constexpr int COMMAND_ARG_SIZE = 128;
 constexpr int START_FEN_SIZE = 128;
 constexpr int MOVE_TEXT_SIZE = 8;
-constexpr int TB_PATH_SIZE = 256;
+// A tablebase directory list as long as the longest input line, so a list
+// sent by an interface is never cut short.
+constexpr int TB_PATH_SIZE = 1 << 18;
 constexpr int MAX_PV_LENGTH = 64;
 constexpr int NO_DEPTH_LIMIT = 60;
 // The game record's limit: beyond this ply the game is stopped, so a search
