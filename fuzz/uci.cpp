@@ -1,0 +1,15 @@
+// UCI sessions: command lines into the dispatcher and the UCI handler, with
+// the game loop carrying out positions, moves and searches.
+#include "fuzz_engine.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  fuzz::startEngine();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  static fuzz::MemoryFile file;
+  if (fuzz::asksForBenchmark(data, size)) return -1;
+  fuzz::runSession(file, data, size, FLAG_UCI);
+  return 0;
+}
