@@ -62,9 +62,8 @@ inline void resetEngine(int flags) {
   resetEngineState();
   shell.engineFlags = flags;
   if (!hashTables.trans) std::abort();
-  clearHashTables();
   clearMoveOrdering();
-  newGame();
+  newGame();  // clears the hash tables too
   searchHooks = {nullptr, -1};
 }
 
