@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "book/book.h"
 #include "evaluation/piece_square.h"
 #include "position/position.h"
 #include "search/hash_tables.h"
 #include "search/move_ordering.h"
 #include "search/search.h"
+#include "search/search_state.h"
 #include "shell/engine_state.h"
 #include "shell/game_loop.h"
 #include "shell/input.h"
@@ -48,20 +50,30 @@ inline void silenceOutput() {
   if (!std::freopen("/dev/null", "w", stdout)) std::abort();
 }
 
-// Tables allocated (small: a fuzz run never needs a large one) and the
-// board tables built, as the first "xboard" or "uci" would leave them.
+// A fuzz run never needs a large transposition table: 1,024 buckets.
+constexpr int FUZZ_HASH_SHIFT = 22;
+
+// Tables allocated and the board tables built, as the first "xboard" or
+// "uci" would leave them.
 inline void startEngine() {
   silenceOutput();
   resetEngineState();
-  hashTables.hashShift = 22;  // 1,024 transposition buckets
+  hashTables.hashShift = FUZZ_HASH_SHIFT;
   if (!initApp()) std::abort();
 }
 
-// The state a fresh engine has right after choosing the protocol `flags`.
+// The state a fresh engine has right after choosing the protocol `flags`,
+// whatever the last run changed (the table size, the book, the search).
 inline void resetEngine(int flags) {
   resetEngineState();
   shell.engineFlags = flags;
-  if (!hashTables.trans) std::abort();
+  if (!hashTables.trans || hashTables.hashShift != FUZZ_HASH_SHIFT) {
+    freeHashTables();
+    hashTables.hashShift = FUZZ_HASH_SHIFT;
+    if (!allocateHashTables()) std::abort();
+  }
+  openBook();
+  resetSearchState();
   clearMoveOrdering();
   newGame();  // clears the hash tables too
   searchHooks = {nullptr, -1};
