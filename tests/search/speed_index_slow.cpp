@@ -1,5 +1,5 @@
 // The speed benchmark: its report lines, and its node counts as a signature
-// of the search that does not change from one run to the next.
+// of the search: the same in every run, and their total as the README states.
 #include <cstdio>
 #include <sstream>
 
@@ -46,6 +46,11 @@ TEST_F(SearchTest, SpeedIndexReportsFourPositionsAndRepeatsItsNodeCounts) {
   EXPECT_EQ(first.otherLines[2], "");
   EXPECT_EQ(first.otherLines[3].rfind("*** Speed Index is ", 0), 0u) << first.otherLines[3];
   EXPECT_EQ(shell.engineFlags, FLAG_XBOARD | FLAG_POST);
+
+  // The total is the search's regression signature.
+  unsigned long long total = 0;
+  for (unsigned long long n : first.nodes) total += n;
+  EXPECT_EQ(total, 19403381ull);
 
   testing::internal::CaptureStdout();
   speedIndex();
