@@ -99,13 +99,17 @@ inline bool asksForBenchmark(const uint8_t *data, size_t size) {
 // what they leave, until the input ends (which reads as "quit").  Searches
 // look at the input at every node from their third iteration on, so each
 // search lasts only as long as the input feeds it.
-inline void runSession(MemoryFile &file, const uint8_t *data, size_t size, int flags) {
+// An input that asks for the benchmark is left out (-1: not kept).
+inline int runSession(const uint8_t *data, size_t size, int flags) {
+  static MemoryFile file;
+  if (asksForBenchmark(data, size)) return -1;
   resetEngine(flags);
   file.fill(data, size);
   setupInputFrom(file.fd());
   searchHooks.fixedPollMask = 0;
   runGameLoop();
   shell.searching = 0;
+  return 0;
 }
 
 }  // namespace fuzz

@@ -7,9 +7,4 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static fuzz::MemoryFile file;
-  if (fuzz::asksForBenchmark(data, size)) return -1;
-  fuzz::runSession(file, data, size, FLAG_UCI);
-  return 0;
-}
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) { return fuzz::runSession(data, size, FLAG_UCI); }
