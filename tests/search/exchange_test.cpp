@@ -4,8 +4,6 @@
 #include "search/exchange.h"
 
 #include <algorithm>
-#include <cctype>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,18 +13,6 @@
 namespace {
 
 using test::square;
-
-// The same position seen from the other side: ranks reversed, colours and
-// side to move swapped.
-std::string mirrorFen(const std::string &fen) {
-  std::istringstream board(fen.substr(0, fen.find(' ')));
-  std::string out;
-  for (std::string rank; std::getline(board, rank, '/');) {
-    for (char &c : rank) c = std::isupper((unsigned char)c) ? char(std::tolower(c)) : char(std::toupper(c));
-    out = out.empty() ? rank : rank + '/' + out;
-  }
-  return out + (fen[fen.find(' ') + 1] == 'w' ? " b - -" : " w - -");
-}
 
 std::vector<int> attackers(int colour, int target, int excluded, size_t calls) {
   initExchange(target, excluded);
@@ -61,7 +47,7 @@ TEST(ExchangeGenerators, CheapestFirstWithXraysAndTheKingLast) {
   };
   for (const auto &c : cases) {
     for (int side : {WHITE, BLACK}) {
-      test::setUp(side == WHITE ? c.fen : mirrorFen(c.fen).c_str());
+      test::setUp(side == WHITE ? c.fen : test::mirroredFen(c.fen).c_str());
       const int flip = side == WHITE ? 0 : 56;
       const int excluded = c.excluded ? square(c.excluded) ^ flip : NO_SQUARE;
       const int target = square("d5") ^ flip;
@@ -88,7 +74,7 @@ TEST(ExchangeTest, CasesForBothColours) {
   };
   for (const auto &c : cases) {
     for (bool mirrored : {false, true}) {
-      test::setUp(mirrored ? mirrorFen(c.fen).c_str() : c.fen);
+      test::setUp(mirrored ? test::mirroredFen(c.fen).c_str() : c.fen);
       std::string move = c.move;
       if (mirrored) move[1] = char('1' + '8' - move[1]), move[3] = char('1' + '8' - move[3]);
       const Move m = test::findMove(move);

@@ -102,6 +102,10 @@ TEST_F(TimeTest, AShortClockIsNeverOverspent) {
   clocks(100, 100, 20);
   allocateTime();
   EXPECT_LT(int64_t(timing.targetMoveTime) * 20, 100);
+  // A large increment never lets one move take more than half of the clock.
+  clocks(1000, 1000, 0, 500);
+  allocateTime();
+  EXPECT_EQ(timeControl.maxMoveTime, (1000 - 5) / 2);
 }
 
 // The poll's limit in the middle of iteration 6: target 1,000, limit 6,000,
