@@ -159,43 +159,45 @@ TEST_F(UciCommand, PositionFillsTheMoveListAndCommandArg) {
   }
 }
 
-TEST_F(UciCommand, SetOption) {
+// Each line on the options its predecessors left; -1: not checked.  The
+// opponent flag comes from the option, not the game: it survives a new game.
+TEST_F(UciCommand, Options) {
   const struct {
-    const char *value;
-    int32_t multiPV;
-  } cases[] = {{"3", 3}, {"9", 1}, {"0", 1}, {"5", 5}, {"", 1}};  // 1 outside the announced range
+    const char *line;
+    int32_t multiPV, computer, bucketBits;
+  } cases[] = {
+      {"setoption name MultiPV value 3", 3, -1, -1},
+      {"setoption name MultiPV value 9", 1, -1, -1},  // 1 outside the announced range
+      {"setoption name MultiPV value 0", 1, -1, -1},
+      {"setoption name MultiPV value 5", 5, -1, -1},
+      {"setoption name MultiPV value ", 1, -1, -1},
+      {"setoption name UCI_Opponent value GM 2800 computer Deep Thought", -1, 1, -1},
+      {"ucinewgame", -1, 1, -1},
+      {"setoption name UCI_Opponent value none none human Jane Doe", -1, 0, -1},
+      {"setoption name UCI_Opponent value IM 2400 Computer", -1, 1, -1},
+      {"setoption name UCI_Opponent value IM", -1, 0, -1},
+      {"setoption name Hash value 16", -1, -1, 18},
+      {"setoption name Hash value 100000", -1, -1, 22},
+      {"setoption name Hash value -3", -1, -1, 14},
+      {"setoption name Hash value 99999999999999999999999999", -1, -1, 22},
+      {"setoption name Hash value 4", -1, -1, 16},
+  };
   for (const auto &c : cases) {
-    send(std::string("setoption name MultiPV value ") + c.value);
-    EXPECT_EQ(shell.multiPV, c.multiPV) << c.value;
+    send(c.line);
+    if (shell.pendingCommand == COMMAND_NEW_GAME) carryOutCommand();
+    shell.pendingCommand = COMMAND_NONE;
+    if (c.multiPV >= 0) {
+      EXPECT_EQ(shell.multiPV, c.multiPV) << c.line;
+    }
+    if (c.computer >= 0) {
+      EXPECT_EQ((shell.engineFlags & FLAG_OPPONENT_COMPUTER) != 0, c.computer == 1) << c.line;
+    }
+    if (c.bucketBits >= 0) {
+      EXPECT_EQ(ttBucketCount(), uint64_t(1) << c.bucketBits) << c.line;
+    }
   }
   send("setoption name NalimovPath value " + std::string(5000, 'd'));
   EXPECT_EQ(std::strlen(tablebaseSettings.tbPath), size_t(5000));
-}
-
-// The flag comes from the option, not the game: it survives a new game.
-TEST_F(UciCommand, OpponentOptionSurvivesANewGame) {
-  send("setoption name UCI_Opponent value GM 2800 computer Deep Thought");
-  EXPECT_TRUE(shell.engineFlags & FLAG_OPPONENT_COMPUTER);
-  send("ucinewgame");
-  carryOutCommand();
-  EXPECT_TRUE(shell.engineFlags & FLAG_OPPONENT_COMPUTER);
-  send("setoption name UCI_Opponent value none none human Jane Doe");
-  EXPECT_FALSE(shell.engineFlags & FLAG_OPPONENT_COMPUTER);
-  send("setoption name UCI_Opponent value IM 2400 Computer");
-  EXPECT_TRUE(shell.engineFlags & FLAG_OPPONENT_COMPUTER);
-  send("setoption name UCI_Opponent value IM");
-  EXPECT_FALSE(shell.engineFlags & FLAG_OPPONENT_COMPUTER);
-}
-
-TEST_F(UciCommand, HashSizeIsClampedToTheAnnouncedRange) {
-  const struct {
-    const char *megabytes;
-    int bucketBits;
-  } cases[] = {{"16", 18}, {"100000", 22}, {"-3", 14}, {"99999999999999999999999999", 22}, {"4", 16}};
-  for (const auto &c : cases) {
-    send(std::string("setoption name Hash value ") + c.megabytes);
-    EXPECT_EQ(ttBucketCount(), uint64_t(1) << c.bucketBits) << c.megabytes;
-  }
 }
 
 }  // namespace
