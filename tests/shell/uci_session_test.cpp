@@ -100,11 +100,6 @@ TEST_F(UciSession, FixedDepthMoveTimeClocksAndNewGames) {
   expectLegalAnswer("8/8/8/4k3/8/8/4P3/4K3 w - -", "e1d2", "go depth 3");
 }
 
-TEST_F(UciSession, TheReplayStopsAtAnIllegalMove) {
-  // White is still to move after e7e5.
-  EXPECT_TRUE(legalAfter("", "e2e4 e7e5", answerTo("", "e2e4 e7e5 a1a5 g1f3", "go depth 3")));
-}
-
 TEST_F(UciSession, IsreadyIsAnsweredDuringAnEndlessSearchThatWaitsForStop) {
   send("position startpos moves d2d4\ngo infinite\n");
   sync();
