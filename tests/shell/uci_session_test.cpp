@@ -100,8 +100,9 @@ TEST_F(UciSession, FixedDepthMoveTimeClocksAndNewGames) {
   expectLegalAnswer("8/8/8/4k3/8/8/4P3/4K3 w - -", "e1d2", "go depth 3");
 }
 
+// A hash size sent during the search is applied after it, not under it.
 TEST_F(UciSession, IsreadyIsAnsweredDuringAnEndlessSearchThatWaitsForStop) {
-  send("position startpos moves d2d4\ngo infinite\n");
+  send("position startpos moves d2d4\ngo infinite\nsetoption name Hash value 16\n");
   sync();
   sync();
   send("go depth 1\n");  // refused while searching
@@ -113,6 +114,11 @@ TEST_F(UciSession, IsreadyIsAnsweredDuringAnEndlessSearchThatWaitsForStop) {
   send("stop\n");  // a second "stop" has nothing to answer
   sync();
   EXPECT_EQ(answers(), 1u);
+  expectLegalAnswer("", "e2e4", "go depth 3");
+  send("uci\n");
+  ASSERT_TRUE(engine.waitForLines("uciok", 2));
+  // 2^18 buckets of 48 bytes and the quiescence table.
+  EXPECT_NE(engine.output().find(test::memoryReport(12352, "Not set yet by UCI")), std::string::npos);
 }
 
 TEST_F(UciSession, PonderThenPonderhitThenStop) {
@@ -222,18 +228,6 @@ TEST_F(UciSession, BadInputLeavesTheEngineWorking) {
   send("uci\n");
   ASSERT_TRUE(engine.waitForLines("uciok", 2));
   EXPECT_NE(engine.output().find(test::memoryReport(196672, "Not set yet by UCI")), std::string::npos);
-}
-
-TEST_F(UciSession, AHashSizeSentDuringASearchIsAppliedAfterIt) {
-  send("position startpos\ngo infinite\nsetoption name Hash value 16\n");
-  sync();
-  send("stop\n");
-  ASSERT_TRUE(engine.waitForLines("bestmove", 1));
-  expectLegalAnswer("", "e2e4", "go depth 3");
-  send("uci\n");
-  ASSERT_TRUE(engine.waitForLines("uciok", 2));
-  // 2^18 buckets of 48 bytes and the quiescence table.
-  EXPECT_NE(engine.output().find(test::memoryReport(12352, "Not set yet by UCI")), std::string::npos);
 }
 
 }  // namespace
