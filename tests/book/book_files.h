@@ -25,10 +25,8 @@ namespace test {
 // Plays a move given in coordinates ("e2e4", "e7e8q"); false when illegal.
 inline bool play(const std::string &text) {
   pos.searchPly = 0;
-  generateMoves();
-  for (int i = moveListStart[0]; i < moveListStart[1]; i++)
-    if (text == moveToUciCoordinates(moveStack[i].move) && makeMove(moveStack[i].move)) return true;
-  return false;
+  const Move move = findMove(text);
+  return move && makeMove(move);
 }
 
 // The generated move that algebraic text names, or 0.
