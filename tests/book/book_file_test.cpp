@@ -112,17 +112,4 @@ TEST(BookFile, NotARegularFile) {
   rmdir(name);
 }
 
-// A read-only book is played from, but its skip counters neither skip nor
-// change.
-TEST(BookFile, ReadOnlyBookIsNeverWritten) {
-  const std::string bytes = test::bookBytes({place("e2e4", 10, 0, 0, 0, 3)});
-  BookOnDisk file(bytes);
-  ASSERT_TRUE(file.open(false));
-  test::startPosition();
-  BookCandidate list[MAX_BOOK_CANDIDATES];
-  ASSERT_EQ(collectBookCandidates(0, list), 1);
-  EXPECT_GT(list[0].weight, 0);
-  EXPECT_EQ(test::readFile(file.path), bytes);
-}
-
 }  // namespace

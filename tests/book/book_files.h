@@ -25,10 +25,8 @@ namespace test {
 // Plays a move given in coordinates ("e2e4", "e7e8q"); false when illegal.
 inline bool play(const std::string &text) {
   pos.searchPly = 0;
-  generateMoves();
-  for (int i = moveListStart[0]; i < moveListStart[1]; i++)
-    if (text == moveToUciCoordinates(moveStack[i].move) && makeMove(moveStack[i].move)) return true;
-  return false;
+  const Move move = findMove(text);
+  return move && makeMove(move);
 }
 
 // The generated move that algebraic text names, or 0.
@@ -56,26 +54,15 @@ inline HashKey keyAfter(const std::string &moves) {
 }
 
 // A record for the position after `moves`.
-inline BookRecord record(const std::string &moves, int frequency, int winLoss = 0, int learned = 0,
-                         int learnFreq = 0, int skip = 0, int flags = 0, int priority = 0) {
-  BookRecord r{};
-  r.key = bookRecordKey(keyAfter(moves));
-  r.frequency = uint16_t(frequency);
-  r.winLoss = int16_t(winLoss);
-  r.learned = int16_t(learned);
-  r.learnFreq = uint16_t(learnFreq);
-  r.skipCount = uint8_t(skip);
-  r.flags = uint8_t(flags);
-  r.priority = int16_t(priority);
-  return r;
-}
 struct Placed {
   std::string moves;
   BookRecord r;
 };
 inline Placed place(const std::string &moves, int frequency, int winLoss = 0, int learned = 0, int learnFreq = 0,
                     int skip = 0, int flags = 0, int priority = 0) {
-  return {moves, record(moves, frequency, winLoss, learned, learnFreq, skip, flags, priority)};
+  BookRecord r{bookRecordKey(keyAfter(moves)), uint16_t(frequency), uint16_t(learnFreq), int16_t(winLoss),
+               int16_t(priority), int16_t(learned), uint8_t(skip), uint8_t(flags)};
+  return {moves, r};
 }
 
 // One book (index plus buckets) of records filed under their positions'
@@ -116,9 +103,6 @@ inline std::string readFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-inline void writeFile(const std::string &path, const std::string &bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // A temporary book file, removed afterwards.
 struct BookOnDisk {
@@ -128,7 +112,7 @@ struct BookOnDisk {
     const int fd = mkstemp(name);
     close(fd);
     path = name;
-    writeFile(path, bytes);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   }
   ~BookOnDisk() {
     closeBook();

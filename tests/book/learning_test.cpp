@@ -54,7 +54,7 @@ struct Lesson {
 TEST(Learning, WorkedExamples) {
   const std::vector<int32_t> quiet = {0, 0, 0, 0, 0};
   const Lesson cases[] = {
-      {"a loss as white", 10, 30, -1, false, quiet, 0, {-1, -1, -1, -1, -1, -2}, {}},
+      {"a loss as white, against a human", 10, 30, -1, false, quiet, 0, {-1, -1, -1, -1, -1, -2}, {}},
       {"a loss deep in the book raises skips", 20, 30, -1, false, quiet, 0,
        {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -2}, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1}},
       {"a loss as black", 11, 30, 1, false, quiet, 0, {-1, -1, -1, -1, -1, -2}, {}},
@@ -64,7 +64,6 @@ TEST(Learning, WorkedExamples) {
       {"a draw heals", 10, 30, 0, false, quiet, -3, {-2, -2, -2, -2, -2, -2}, {}},
       {"a win stays saturated", 10, 30, 1, true, quiet, 32767, {32767, 32767, 32767, 32767, 32767, 32767}, {}},
       {"a win against a human teaches nothing", 10, 30, 1, false, quiet, 0, {}, {}},
-      {"a loss against a human teaches", 10, 30, -1, false, quiet, 0, {-1, -1, -1, -1, -1, -2}, {}},
       {"left the book at ply 3", 3, 30, -1, false, quiet, 0, {}, {}},
       {"ended 4 plies after the book", 10, 14, -1, false, quiet, 0, {}, {}},
   };

@@ -83,6 +83,21 @@ inline int decodeFile(const std::vector<uint8_t> &bytes, std::vector<uint8_t> *o
   return result;
 }
 
+// A one-block file with the given code and symbols (distance slot 0 holds
+// `distance0`); `blockBytes` cuts or pads the packed block.
+inline std::vector<uint8_t> oneBlock(const std::vector<std::pair<int, int>> &code,
+                                     const std::vector<tbcompress::Token> &tokens, uint32_t distance0 = 1,
+                                     size_t blockBytes = 0, uint32_t blockLength = 8192) {
+  tbcompress::FileImage image;
+  for (auto [symbol, length] : code) image.lengths[symbol] = uint8_t(length);
+  image.distances[0] = distance0;  // the other slots stay 0, unused
+  std::vector<uint8_t> block = tbcompress::packTokens(tokens, tbcompress::CanonicalCode(image.lengths.data(), 1024));
+  if (blockBytes) block.resize(blockBytes);
+  image.blocks.push_back(block);
+  image.lastBlockLength = blockLength;
+  return tbcompress::assemble(image);
+}
+
 // Rewrites the checksum after a header byte was changed on purpose.
 inline void reseal(std::vector<uint8_t> &bytes) {
   const uint32_t length = emd::readBigEndian32(&bytes[64]);

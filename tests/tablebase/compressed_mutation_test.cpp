@@ -37,21 +37,6 @@ std::vector<uint8_t> cut(size_t length) {
   return file;
 }
 
-// A one-block file with the given code and symbols (distance slot 0 holds
-// `distance0`); `blockBytes` cuts or pads the packed block.
-std::vector<uint8_t> oneBlock(const std::vector<std::pair<int, int>> &code, const std::vector<Token> &tokens,
-                              uint32_t distance0 = 1, size_t blockBytes = 0, uint32_t blockLength = 8192) {
-  FileImage image;
-  for (auto [symbol, length] : code) image.lengths[symbol] = uint8_t(length);
-  image.distances[0] = distance0;
-  for (int j = 1; j < 24; ++j) image.distances[j] = uint32_t(j + 1);
-  std::vector<uint8_t> block = tbcompress::packTokens(tokens, tbcompress::CanonicalCode(image.lengths.data(), 1024));
-  if (blockBytes) block.resize(blockBytes);
-  image.blocks.push_back(block);
-  image.lastBlockLength = blockLength;
-  return tbcompress::assemble(image);
-}
-
 // A file with one stored block whose code-length stream is written by `write`.
 std::vector<uint8_t> lengthStream(const std::function<void(tbcompress::BitWriter &)> &write) {
   tbcompress::BitWriter stream;

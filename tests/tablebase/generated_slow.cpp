@@ -7,11 +7,8 @@
 // The tables come from $VORN_TB_DIR when set (vorn-tb-generate output),
 // otherwise they are generated here, which takes minutes.
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 
-#include "compressed_fixture.h"
 #include "tablebase_fixture.h"
 
 namespace {
@@ -192,34 +189,6 @@ TEST_F(GeneratedSlow, ShortMatesAgreeWithTheSearch) {
   EXPECT_GT(expected.size(), 50u);
   EXPECT_GE(agreeing * 10, expected.size() * 9) << agreeing << " of " << expected.size();
   std::printf("%zu of %zu sampled mates found at the table's distance\n", agreeing, expected.size());
-}
-
-// kpkp packed by the compressor: every block decodes to the plain bytes, and
-// the probe reads the same value at every index as from the plain files.
-TEST_F(GeneratedSlow, CompressedKpkpReadsLikeThePlainFiles) {
-  const int id = tbtest::idOf("kpkp");
-  test::TempDir packed;
-  std::vector<int32_t> plainValues[2];
-  for (int side = 0; side < 2; side++) {
-    std::ifstream in(tbsolver::fileName(tables(), id, side), std::ios::binary);
-    const std::vector<uint8_t> plain{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    tbcompress::Statistics stats;
-    const std::vector<uint8_t> image = tbcompress::compress(plain.data(), plain.size(), 13, &stats);
-    std::vector<uint8_t> decoded;
-    EXPECT_EQ(emdtest::decodeFile(image, &decoded), DECODE_OK);
-    EXPECT_TRUE(decoded == plain) << side;
-    std::printf("kpkp side %d: ratio %.2f\n", side, double(plain.size()) / double(image.size()));
-    packed.write(std::string("kpkp") + (side ? "_nbb.emd" : ".nbw.emd"), std::string(image.begin(), image.end()));
-    for (uint32_t index = 0; index < plain.size(); index++) plainValues[side].push_back(TbProbeTable(id, side, index));
-  }
-  ASSERT_EQ(tbtest::registerTables(packed.path), 4);
-  for (int side = 0; side < 2; side++) {
-    ASSERT_TRUE(TbIsRegistered(id, side));
-    uint32_t differences = 0;
-    for (uint32_t index = 0; index < plainValues[side].size(); index++)
-      differences += TbProbeTable(id, side, index) != plainValues[side][index];
-    EXPECT_EQ(differences, 0u) << side;
-  }
 }
 
 }  // namespace

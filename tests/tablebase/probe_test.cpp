@@ -47,7 +47,7 @@ TEST_F(TablebaseProbe, NotFoundWithoutItsTable) {
   EXPECT_EQ(tbtest::probe("k7/8/1K6/8/8/8/8/Q7 b - - 0 1"), TB_NO_VALUE);
 }
 
-// With one cache entry, positions of different blocks evict each other and
+// A cache needs one entry.  With one, positions of different blocks evict each other and
 // still read right.
 TEST_F(TablebaseProbe, OneEntryCacheRereadsBlocks) {
   std::vector<std::pair<std::string, int>> positions;
@@ -64,7 +64,9 @@ TEST_F(TablebaseProbe, OneEntryCacheRereadsBlocks) {
   ASSERT_GT(positions.size(), 10u);
   static uint8_t memory[TB_ENTRY_BYTES];
   uint8_t *owned = tbRegistry.memory;
+  EXPECT_FALSE(TbSetCache(memory, sizeof memory - 1));  // less than one entry
   ASSERT_TRUE(TbSetCache(memory, sizeof memory));
+  EXPECT_EQ(tbRegistry.entryCount, 1u);
   for (int round = 0; round < 2; round++)
     for (const auto &p : positions) EXPECT_EQ(tbtest::probe(p.first.c_str()), p.second) << p.first;
   TbSetCache(owned, size_t(tablebaseSettings.tbCacheMB) << 20);

@@ -1,5 +1,5 @@
 // Registration: directory lists, file-name variants, the largest table
-// size found, files that are refused, and the smallest cache.
+// size found, files that are refused, and material lookup.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,15 +97,6 @@ TEST_F(TablebaseRegistry, LongDirectoryListsAndUciMessages) {
   shell.engineFlags |= FLAG_UCI;
   Registration r = registerCapturing(path + two.path);
   EXPECT_EQ(r.output, "info string *** " + two.path + "/kqk.nbw corrupted\n");
-}
-
-TEST_F(TablebaseRegistry, CacheNeedsOneEntry) {
-  static uint8_t memory[2 * TB_ENTRY_BYTES];
-  EXPECT_EQ(TB_ENTRY_BYTES, 8284u);
-  EXPECT_FALSE(TbSetCache(memory, TB_ENTRY_BYTES - 1));
-  EXPECT_TRUE(TbSetCache(memory, TB_ENTRY_BYTES));
-  EXPECT_EQ(tbRegistry.entryCount, 1u);
-  TbSetCache(nullptr, 0);
 }
 
 // Material lookup: the table's colours, the exchanged colours, counts
