@@ -77,9 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   check(s.tbMaxPieces == -1 || (s.tbMaxPieces >= 0 && s.tbMaxPieces <= 5));
   check(!TbIsRegistered(4, 0) && !TbIsRegistered(5, 0) && !TbIsRegistered(5, 1));
   for (const char *fen : {"8/8/3k4/8/8/2NK4/8/8 w - - 0 1", "8/8/3k4/8/8/2NK4/8/8 b - - 0 1",
-                          "8/8/3k4/8/8/2BK4/8/8 b - - 0 1", "8/8/8/2k5/8/8/5B2/6K1 w - - 0 1",
+                          "8/8/3k4/8/8/2BK4/8/8 b - - 0 1", "8/8/8/2k5/8/8/6B1/6K1 w - - 0 1",
                           "8/8/3k4/8/8/2PK4/8/8 w - - 0 1", "8/8/3k4/8/8/2QK4/8/8 w - - 0 1"}) {
-    if (setupFromFen(fen) != FEN_OK) std::abort();
+    if (setupFromFen(fen) != FEN_OK) {
+      std::fprintf(stderr, "bad set-up %s\n", fen);
+      std::abort();
+    }
     int score = 0;
     TbProbe(&score);
   }
