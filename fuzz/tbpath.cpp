@@ -75,6 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   s.tbMaxPieces = -1;
   TbInitialise();
   check(s.tbMaxPieces == -1 || (s.tbMaxPieces >= 0 && s.tbMaxPieces <= 5));
+  // The directory of the two good tables alone registers them both.
+  if (std::strcmp(s.tbPath, "a") == 0) check(s.tbMaxPieces == 3 && TbIsRegistered(2, 0) && TbIsRegistered(3, 1));
   check(!TbIsRegistered(4, 0) && !TbIsRegistered(5, 0) && !TbIsRegistered(5, 1));
   for (const char *fen : {"8/8/3k4/8/8/2NK4/8/8 w - - 0 1", "8/8/3k4/8/8/2NK4/8/8 b - - 0 1",
                           "8/8/3k4/8/8/2BK4/8/8 b - - 0 1", "8/8/8/2k5/8/8/6B1/6K1 w - - 0 1",
