@@ -37,9 +37,19 @@ std::vector<uint8_t> tableBytes(size_t size) {
   return bytes;
 }
 
+char scratch[] = "/tmp/vorn-fuzz-tbpath-XXXXXX";
+
+// The scratch directory goes when the fuzzer ends normally.
+void removeScratchDirectory() {
+  if (chdir(scratch) != 0) return;
+  for (const char *name : {"a/knk.nbw", "a/kbk.nbb.emd", "b/kpk.nbw", "b/kqk_nbw.emd"}) unlink(name);
+  for (const char *name : {"a", "b", "c"}) rmdir(name);
+  if (chdir("/") == 0) rmdir(scratch);
+}
+
 void makeScratchDirectory() {
-  char name[] = "/tmp/vorn-fuzz-tbpath-XXXXXX";
-  if (!mkdtemp(name) || chdir(name) != 0) std::abort();
+  if (!mkdtemp(scratch) || chdir(scratch) != 0) std::abort();
+  std::atexit(removeScratchDirectory);
   for (const char *directory : {"a", "b", "c"})
     if (mkdir(directory, 0755) != 0) std::abort();
   writeFile("a/knk.nbw", tableBytes(tbExpectedSizes[2][0]));
