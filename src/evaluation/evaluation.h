@@ -43,12 +43,12 @@ enum : int { WHITE_CANNOT_WIN = 1, BLACK_CANNOT_WIN = 2 };
 int cannotWinFlags();
 
 // The pawn-structure cache.  The key is the pawn key salted by the parameter
-// set; the slot is its low 13 bits.  A key of 0xFFFFFFFF, the mark of a
-// cleared entry, is stored as 0xFFFFFFFE.
+// set; the slot is its low 13 bits.  A key of 0, the mark of a cleared
+// entry, is stored as 1 (which lives in another slot, so it is never mistaken).
 constexpr uint32_t PAWN_HASH_MASK = PAWN_HASH_ENTRIES - 1;
-constexpr uint32_t PAWN_KEY_CLEARED = 0xFFFFFFFFu;
+constexpr uint32_t PAWN_KEY_CLEARED = 0;
 inline uint32_t pawnHashKey(const EvalParams &params) { return pos.pawnKey ^ params.pawnHashSalt; }
-inline uint32_t storedPawnHashKey(uint32_t key) { return key == PAWN_KEY_CLEARED ? PAWN_KEY_CLEARED - 1 : key; }
+inline uint32_t storedPawnHashKey(uint32_t key) { return key == PAWN_KEY_CLEARED ? 1 : key; }
 inline PawnHashEntry &pawnHashSlot(uint32_t key) { return hashTables.pawn[key & PAWN_HASH_MASK]; }
 // The entry of the current pawn structure, scored now if it is not cached.
 PawnHashEntry &pawnStructureEntry(const EvalParams &params);

@@ -143,6 +143,7 @@ PawnHashEntry &pawnStructureEntry(const EvalParams &params) {
   PawnHashEntry &entry = pawnHashSlot(key);
   key = storedPawnHashKey(key);
   if (entry.key != key) {
+    markTablesWritten();
     // Another structure's shelter values are no use here.
     std::memset(entry.shelter, 255, sizeof entry.shelter);
     scorePawnStructure(entry, params);

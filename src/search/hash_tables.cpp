@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-HashTables hashTables = {nullptr, nullptr, nullptr, DEFAULT_HASH_SHIFT, 0};
+HashTables hashTables = {nullptr, nullptr, nullptr, DEFAULT_HASH_SHIFT, 0, false};
 
 static TableAllocator allocateBlock = std::calloc;
 
@@ -20,6 +20,7 @@ bool allocateHashTables() {
     freeHashTables();
     return false;
   }
+  hashTables.zeroed = true;
   return true;
 }
 
@@ -33,9 +34,11 @@ void freeHashTables() {
 }
 
 void clearHashTables() {
+  if (hashTables.zeroed) return;
   if (hashTables.trans) std::memset(hashTables.trans, 0, ttBucketCount() * TT_BUCKET_BYTES);
   if (hashTables.quiesce) std::memset(hashTables.quiesce, 0, QUIESCE_TABLE_BYTES);
-  if (hashTables.pawn) std::memset(hashTables.pawn, 0xFF, PAWN_HASH_BYTES);
+  if (hashTables.pawn) std::memset(hashTables.pawn, 0, PAWN_HASH_BYTES);
+  hashTables.zeroed = true;
 }
 
 // n buckets fit; 2^(k-1) is the largest power of two not above n, and the
@@ -115,6 +118,7 @@ Move probeRootMove(HashKey key) {
 // result failed low: a fail-low node has no best move of its own.
 static void writeEntry(TTEntry &entry, HashKey key, int depth, int score, uint8_t flags, Move move,
                        bool alwaysWriteMove) {
+  markTablesWritten();
   bool samePosition = entryMatches(entry, key);
   entry.keyCheck = uint16_t(key);
   entry.keyLock = uint32_t(key >> 32);
@@ -181,6 +185,7 @@ bool quiesceCutoff(const QuiesceEntry &entry, int alpha, int beta, int *score) {
 
 void storeQuiesceTable(HashKey key, int score, int alpha, int beta, Move move) {
   if (!hashTables.quiesce) return;
+  markTablesWritten();
   QuiesceBucket &bucket = quiesceBucketFor(key);
   if (!entryMatches(bucket.slot[0], key)) bucket.slot[1] = bucket.slot[0];
   QuiesceEntry &entry = bucket.slot[0];

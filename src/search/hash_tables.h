@@ -38,7 +38,7 @@ struct QuiesceBucket {
 
 // Pawn-structure cache entry; the evaluation defines its meaning.
 struct PawnHashEntry {
-  uint32_t key;            // pawnKey XOR the parameter set's salt; 0xFFFFFFFF after a clear
+  uint32_t key;            // pawnKey XOR the parameter set's salt; 0 after a clear
   uint8_t shelter[2][64];  // king-shelter penalty per king square, 255 = not yet computed
   uint8_t weakFiles[2];    // files whose pawns drew the backward penalty
   uint8_t passedFiles[2];  // files whose frontmost pawn is passed
@@ -61,6 +61,9 @@ struct HashTables {
   PawnHashEntry *pawn;
   int hashShift;
   int searchGeneration;  // game ply of the current search; only the low 16 bits are stored
+  // Every table is still all zero bytes (fresh from calloc or just cleared):
+  // clearing it again would only touch every page for nothing.
+  bool zeroed;
 };
 extern HashTables hashTables;
 
@@ -78,12 +81,13 @@ constexpr uint64_t PAWN_HASH_BYTES = PAWN_HASH_ENTRIES * sizeof(PawnHashEntry);
 using TableAllocator = void *(*)(size_t count, size_t size);
 void setTableAllocator(TableAllocator allocator);
 
-// Allocates the tables (not cleared).  Returns false when the transposition
+// Allocates the tables, zero-filled (an empty table is all zero bytes).  Returns false when the transposition
 // or pawn table could not be allocated; whatever was allocated is then freed.
 bool allocateHashTables();
 void freeHashTables();
-// Transposition and quiescence tables to zero, pawn table to 0xFF.
+// All tables to zero bytes, unless nothing was stored since they last were.
 void clearHashTables();
+inline void markTablesWritten() { hashTables.zeroed = false; }
 
 // Sizing the transposition table.  The table holds the largest power of two
 // of 48-byte buckets that fits in the requested size, never fewer than 512

@@ -67,11 +67,12 @@ TEST(HashSizing, BucketsFromBytesAndFromTheConfigurationKilobytes) {
 TEST_F(HashTablesTest, ClearAndResize) {
   std::memset(hashTables.trans, 0x5A, ttBucketCount() * TT_BUCKET_BYTES);
   std::memset(hashTables.quiesce, 0x5A, QUIESCE_TABLE_BYTES);
-  std::memset(hashTables.pawn, 0x00, PAWN_HASH_BYTES);
+  std::memset(hashTables.pawn, 0x5A, PAWN_HASH_BYTES);
+  markTablesWritten();
   clearHashTables();
   EXPECT_TRUE(filledWith(hashTables.trans, ttBucketCount() * TT_BUCKET_BYTES, 0));
   EXPECT_TRUE(filledWith(hashTables.quiesce, QUIESCE_TABLE_BYTES, 0));
-  EXPECT_TRUE(filledWith(hashTables.pawn, PAWN_HASH_BYTES, 0xFF));
+  EXPECT_TRUE(filledWith(hashTables.pawn, PAWN_HASH_BYTES, 0));
   // A resize gives a zeroed table of the new size; below the option's
   // minimum means 1 MB.
   std::memset(hashTables.trans, 0x5A, ttBucketCount() * TT_BUCKET_BYTES);
