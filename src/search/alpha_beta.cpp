@@ -199,6 +199,7 @@ int search(int alpha, int beta, int depth, int fracExt, int nodeFlags) {
     if (!(depth - reduction >= 1 && staticEvaluation() < beta)) {
       tree.materialBalance[ply + 1] = -tree.materialBalance[ply];
       makeNullMove();
+      prefetchTransTable(pos.hashKey);
       const int nullScore = depth - reduction < 1 ? -quiesce(-beta, 1 - beta, QF_ALL_CHECKS)
                                                   : -search(-beta, 1 - beta, depth - reduction, 0, NF_SCOUT);
       unmakeMove();
@@ -298,6 +299,7 @@ int search(int alpha, int beta, int depth, int fracExt, int nodeFlags) {
 
     // Step 12c.
     if (!makeMove(move)) continue;
+    prefetchTransTable(pos.hashKey);
     legalMoves++;
 
     // Step 12d. Depth of the child: extensions and reductions.
