@@ -125,7 +125,7 @@ int benchEvaluation(long calls) {
       PawnHashEntry &entry = pawnHashSlot(pawnHashKey(currentEvalParams()));
       const auto start = Clock::now();
       for (long i = 0; i < calls; i++) {
-        if (cold) std::memset(&entry, 0xFF, sizeof entry);
+        if (cold) std::memset(&entry, 0, sizeof entry);
         checksum += evaluate(-10000, 10000);
       }
       seconds += secondsSince(start);
