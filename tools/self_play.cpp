@@ -257,7 +257,12 @@ int main(int argc, char **argv) {
       std::printf("%s: %d lines outside UCI, the first: %s\n", e->name().c_str(), e->nonUciLines,
                   e->firstNonUciLine.c_str());
   }
+  // The engines are told to quit while the log is still open: their
+  // destructors would otherwise write to a closed log.
+  first.terminate();
+  second.terminate();
   if (logFile) std::fclose(logFile);
+  logFile = nullptr;
   if (stopRequested) {
     std::printf("Interrupted\n");
     return 130;

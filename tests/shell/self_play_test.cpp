@@ -48,8 +48,14 @@ class SelfPlay : public ::testing::Test {
 TEST_F(SelfPlay, AShortMatchEndsByTheRulesAndIsWrittenAsPgn) {
   const std::string openings = dir.write("openings.txt", "# comment\n1. e4 c5 2. Nf3\n");
   test::EngineRun result =
-      run(engine + " --depth 1 " + engine + " --tc 2+0.05 --max-plies 30 --openings '" + openings + "'");
+      run(engine + " --depth 1 " + engine + " --tc 2+0.05 --max-plies 30 --openings '" + openings + "' --log '" +
+          dir.path + "/games.log'");
   EXPECT_EQ(result.exitCode, 0) << result.output;
+  // Both engines are told to quit while the log is still open.
+  std::stringstream log;
+  log << std::ifstream(dir.path + "/games.log").rdbuf();
+  EXPECT_NE(log.str().find("[1] > quit"), std::string::npos);
+  EXPECT_NE(log.str().find("[2] > quit"), std::string::npos);
   EXPECT_NE(result.output.find("Faults: 0"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("Score of Vorn 2.0 vs Vorn 2.0: "), std::string::npos) << result.output;
   EXPECT_NE(pgn.find("[Round \"2\"]"), std::string::npos) << pgn;
