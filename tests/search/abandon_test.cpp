@@ -67,12 +67,9 @@ class AbandonTest : public SearchTest {
   }
 };
 
-TEST_F(AbandonTest, TheSameSearchGivesTheSameTreeAndPollingDoesNotChangeIt) {
-  const Result first = completeSearch(middlegame, 6);
-  const Result second = completeSearch(middlegame, 6);
-  EXPECT_EQ(first.nodes, second.nodes);
-  EXPECT_EQ(first.line, second.line);
-  EXPECT_EQ(first.score, second.score);
+// The node counts below pin the tree of a search from a fresh state;
+// polling the input at every node must not change it.
+TEST_F(AbandonTest, PollingDoesNotChangeTheTree) {
   const Result normal = completeSearch(middlegame, 5);
   searchHooks.fixedPollMask = 0;
   const Result polled = completeSearch(middlegame, 5);

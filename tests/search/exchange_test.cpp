@@ -62,10 +62,10 @@ TEST(ExchangeTest, CasesForBothColours) {
     const char *fen, *move;
     bool accepted;
   } cases[] = {
+      // Captures by a piece worth more than its victim are also compared
+      // with the brute force below.
       {"4k3/8/2p5/3p4/4P3/8/8/4K3 w - -", "e4d5", true},   // pawn for pawn
-      {"4k3/8/2p5/3p4/8/8/3Q4/4K3 w - -", "d2d5", false},  // the queen for a pawn
       {"4k3/8/5n2/3n4/8/8/3R4/3RK3 w - -", "d2d5", true},  // a second rook behind
-      {"4k3/8/5n2/3n4/8/8/3R4/4K3 w - -", "d2d5", false},  // the rook for a knight
       {"8/8/4k3/3n4/8/8/3R4/3RK3 w - -", "d2d5", true},    // the king cannot take back with a rook behind
       {"8/8/4k3/3n4/8/8/3R4/4K3 w - -", "d2d5", false},    // ... but can without one
       {"4k3/8/2p5/3p4/8/4N3/8/4K3 w - -", "e3d5", false},  // the knight's own square is no second knight

@@ -61,14 +61,10 @@ TEST_F(OutputTest, LinesUnderXboardAndUci) {
       {XBOARD, start, "e2e4 e7e5 g1f3", 1234, 56789, 0, 1, 12, 9997, "12  9997    123 56789   e4 e5 Nf3\n"},
       {XBOARD, mateIn1, "a1a8", 0, 0, 0, 1, 1, 9999, " 1  9999      0 0   Ra8+\n"},
       {XBOARD, promotion, "e7e8n", 0, 0, 1, 1, 1, 300, " 1   300      0 0   e8=N+\n"},
-      // UCI: score, depth, time, nodes and speed; mates in moves (mating at
-      // ply 3 is a mate in 2, mated at ply 2 is mated in 1).
+      // UCI: score, depth, time, nodes and speed (mates in moves: the mate
+      // tests); the highest score that is no mate.
       {UCI, start, "e2e4 e7e5", 1234, 56789, 9, 1, 7, -35,
        "info score cp -35 depth 7 seldepth 9 time 1234 nodes 56789 nps 46020 pv e2e4 e7e5\n"},
-      {UCI, start, "e2e4", 1000, 10, 3, 1, 3, 10000 - 3,
-       "info score mate 2 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n"},
-      {UCI, start, "e2e4", 1000, 10, 3, 1, 3, 2 - 10000,
-       "info score mate -1 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n"},
       {UCI, start, "e2e4", 1000, 10, 3, 1, 3, 9000,
        "info score cp 9000 depth 3 seldepth 3 time 1000 nodes 10 nps 10 pv e2e4\n"},
       // No time passed: speed 0; node counts beyond 32 bits.

@@ -81,31 +81,23 @@ TEST_F(TimeTest, AllocationFromTheClocks) {
   EXPECT_EQ(timeControl.maxMoveTime, 300);
 }
 
+// A short clock is never overspent: the target is a thirtieth of what is
+// left after the lag margin (plus three quarters of the increment, so that
+// the clock grows back) or its share of the moves to go, and the limit well
+// within the clock.
 TEST_F(TimeTest, AShortClockIsNeverOverspent) {
-  // One second left without increment: a thirtieth of what is left after the
-  // lag margin, and at most half of it.
-  clocks(100, 100);
-  allocateTime();
-  EXPECT_EQ(timing.targetMoveTime, 95 / 30);
-  EXPECT_LE(timeControl.maxMoveTime, 95 / 2);
-  EXPECT_GE(timeControl.maxMoveTime, 1);
-  // A tenth of a second: one centisecond a move, never more than the clock.
-  clocks(10, 100);
-  allocateTime();
-  EXPECT_EQ(timing.targetMoveTime, 1);
-  EXPECT_LE(timeControl.maxMoveTime, 2);
-  // With an increment a short clock grows back: the target stays below it.
-  clocks(60, 60, 0, 5);
-  allocateTime();
-  EXPECT_LT(timing.targetMoveTime, 5);
-  // Moves to go on a short clock: the clock is shared out over them.
-  clocks(100, 100, 20);
-  allocateTime();
-  EXPECT_LT(int64_t(timing.targetMoveTime) * 20, 100);
-  // A large increment never lets one move take more than half of the clock.
-  clocks(1000, 1000, 0, 500);
-  allocateTime();
-  EXPECT_EQ(timeControl.maxMoveTime, (1000 - 5) / 2);
+  const struct {
+    int mine, theirs, movesToGo, increment, target, limit;
+  } cases[] = {
+      {100, 100, 0, 0, 95 / 30, 10}, {10, 100, 0, 0, 1, 1},    {60, 60, 0, 5, 55 / 30 + 3, 11},
+      {100, 100, 20, 0, 95 / 20, 5}, {1000, 1000, 0, 500, 995 / 30 + 375, (1000 - 5) / 2},
+  };
+  for (const auto &c : cases) {
+    clocks(c.mine, c.theirs, c.movesToGo, c.increment);
+    allocateTime();
+    EXPECT_EQ(timing.targetMoveTime, c.target) << c.mine << " " << c.movesToGo << " " << c.increment;
+    EXPECT_EQ(timeControl.maxMoveTime, c.limit) << c.mine << " " << c.movesToGo << " " << c.increment;
+  }
 }
 
 // The poll's limit in the middle of iteration 6: target 1,000, limit 6,000,
@@ -161,35 +153,14 @@ TEST_F(TimeTest, ThePollExtendsTheTargetWhenTheSearchIsInTrouble) {
 }
 
 // Search-level behaviour with a clock that advances at every reading.
-int pollsSeen = 0;
 int deepestPolled = 0;
-void countPolls() {
-  pollsSeen++;
-  deepestPolled = std::max(deepestPolled, driver.iterationDepth);
-}
-
-TEST_F(TimeTest, TheFirstTwoIterationsNeverPoll) {
-  setPosition(middlegame);
-  searchHooks.fixedPollMask = 0;
-  searchHooks.onPoll = countPolls;
-  pollsSeen = 0;
-  sendLine("quit");
-  timeControl.maxMoveTime = 1;  // long over before the search starts
-  timeControl.maxSearchDepth = 2;
-  fakeStep = 1000;
-  timeControl.searchStartTime = elapsedMs();
-  think();
-  EXPECT_EQ(pollsSeen, 0);
-  EXPECT_EQ(driver.lastCompletedDepth, 2);
-  EXPECT_EQ(shell.searchAbort, ABORT_NONE);
-  EXPECT_GE(searchResult.pvLength, 1);
-}
+void notePollDepth() { deepestPolled = std::max(deepestPolled, driver.iterationDepth); }
 
 TEST_F(TimeTest, AFixedTimeSearchStopsAtItsLimit) {
   setPosition(middlegame);
   searchHooks.fixedPollMask = 255;
-  searchHooks.onPoll = countPolls;
-  pollsSeen = deepestPolled = 0;
+  searchHooks.onPoll = notePollDepth;
+  deepestPolled = 0;
   timeControl.maxMoveTime = timeControl.clockTime[WHITE] = timeControl.clockTime[BLACK] = 100;
   fakeStep = 1;
   timeControl.searchStartTime = elapsedMs();
@@ -224,16 +195,6 @@ TEST_F(TimeTest, APonderHitContinuesOnTheEnginesClock) {
   EXPECT_EQ(timing.targetMoveTime, 1492);               // time allocated at the hit
   EXPECT_GT(timing.ponderTimeUsed, 0);                  // the pondering time is credited
   EXPECT_EQ(shell.searchAbort, ABORT_MOVE_NOW);         // the search ended on time
-}
-
-TEST_F(TimeTest, TheAverageMoveOverheadStartsAtTwenty) {
-  setPosition("k7/8/1K6/8/8/8/8/7R b - -");
-  timeControl.lastMoveTime = 50;
-  searchToDepth(1);
-  EXPECT_EQ(timing.avgMoveTime, 35);
-  timeControl.lastMoveTime = 0;  // no figure: the average stays
-  searchToDepth(1);
-  EXPECT_EQ(timing.avgMoveTime, 35);
 }
 
 }  // namespace

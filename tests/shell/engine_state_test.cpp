@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "position/position.h"
 #include "search/hash_tables.h"
@@ -32,17 +33,11 @@ TEST_F(EngineStateTest, InitAppStartsTheFirstGameWithTheDefaultClocks) {
   shell.multiPV = 4;
   shell.forceMode = 1;
   ASSERT_EQ(initApp(), 1);
-  EXPECT_NE(hashTables.trans, nullptr);
-  EXPECT_NE(hashTables.pawn, nullptr);
-  EXPECT_EQ(timeControl.baseTime, 500);
-  EXPECT_EQ(timeControl.maxMoveTime, 500);
-  EXPECT_EQ(timeControl.maxSearchDepth, 60);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 500);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 500);
-  EXPECT_EQ(shell.multiPV, 1);
-  EXPECT_EQ(shell.forceMode, 0);
-  EXPECT_EQ(tablebaseSettings.tbMaxPieces, -1);
-  EXPECT_EQ(pos.gamePly, 0);
+  EXPECT_TRUE(hashTables.trans && hashTables.pawn);
+  const TimeControl &tc = timeControl;
+  EXPECT_EQ(std::vector<int>({tc.baseTime, tc.maxMoveTime, tc.maxSearchDepth, tc.clockTime[WHITE], tc.clockTime[BLACK],
+                              shell.multiPV, shell.forceMode, tablebaseSettings.tbMaxPieces, pos.gamePly}),
+            std::vector<int>({500, 500, 60, 500, 500, 1, 0, -1, 0}));
   EXPECT_EQ(pos.hashKey, computeHashKey());
 }
 

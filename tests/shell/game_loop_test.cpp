@@ -55,40 +55,41 @@ class GameLoop : public test::UciTest {
   }
 };
 
+// Each list on the game its predecessor left.  A list that extends the game
+// plays only the new moves: the words compared keep their raw text.  An
+// earlier move changed, a shorter list (the interface took moves back), or
+// another start position or promotion piece (not the letter's case) replays
+// the whole list after a new game.
 TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
-  command("position startpos moves e2e4 e7e5");
-  EXPECT_EQ(pos.gamePly, 2);
-  EXPECT_STREQ(gameRecord.moveTextList[0], "e4");
-  EXPECT_EQ(gameRecord.gameLength, 1);
-  command("position startpos moves e2e4 e7e5 g1f3");
-  EXPECT_EQ(pos.gamePly, 3);
-  // The first two words were compared, not replayed: they keep their raw text.
-  EXPECT_STREQ(gameRecord.moveTextList[0], "e2e4");
-  EXPECT_STREQ(gameRecord.moveTextList[2], "Nf3");
-  EXPECT_EQ(gameRecord.gameLength, 2);
-  // An earlier move changed, or a shorter list (the interface took moves
-  // back): the whole list is played after a new game.
-  command("position startpos moves d2d4 e7e5 g1f3");
-  EXPECT_STREQ(gameRecord.moveTextList[0], "d4");
-  EXPECT_EQ(pos.gamePly, 3);
-  command("position startpos moves d2d4");
-  EXPECT_STREQ(gameRecord.moveTextList[0], "d4");
-  EXPECT_EQ(pos.gamePly, 1);
-  EXPECT_EQ(pos.sideToMove, BLACK);
-  // The start position and the promotion piece decide too, not the letter's case.
-  const std::string fen = "7k/P7/8/8/8/8/8/K7 w - -";
-  command("position fen " + fen + " moves a7a8n h8g7");
-  EXPECT_STREQ(gameRecord.startFen, fen.c_str());
-  EXPECT_EQ(wordType(pos.board[test::square("a8")]), KNIGHT);
-  command("position fen " + fen + " moves a7a8N h8g7 a1b1");
-  EXPECT_STREQ(gameRecord.moveTextList[0], "a7a8N");
-  EXPECT_EQ(pos.gamePly, 3);
-  command("position fen " + fen + " moves a7a8q h8g8");
-  EXPECT_STREQ(gameRecord.moveTextList[0], "a8=Q+");
-  EXPECT_EQ(wordType(pos.board[test::square("a8")]), QUEEN);
-  command("position startpos moves a2a4");
-  EXPECT_STREQ(gameRecord.startFen, "");
-  EXPECT_EQ(pos.gamePly, 1);
+  const std::string start = "7k/P7/8/8/8/8/8/K7 w - -", fen = "position fen " + start + " moves ";
+  const struct {
+    std::string line;
+    int plies, gameLength;
+    const char *first, *third;  // nullptr: not checked
+    int a8;  // the piece type promoted to on a8, -1: not checked
+  } cases[] = {
+      {"position startpos moves e2e4 e7e5", 2, 1, "e4", nullptr, -1},
+      {"position startpos moves e2e4 e7e5 g1f3", 3, 2, "e2e4", "Nf3", -1},
+      {"position startpos moves d2d4 e7e5 g1f3", 3, 2, "d4", "Nf3", -1},
+      {"position startpos moves d2d4", 1, 0, "d4", nullptr, -1},
+      {fen + "a7a8n h8g7", 2, 1, "a8=N", nullptr, KNIGHT},
+      {fen + "a7a8N h8g7 a1b1", 3, 2, "a7a8N", "Kb1", KNIGHT},
+      {fen + "a7a8q h8g8", 1, 0, "a8=Q+", nullptr, QUEEN},  // the reply is illegal
+      {"position startpos moves a2a4", 1, 0, "a4", nullptr, -1},
+  };
+  for (const auto &c : cases) {
+    command(c.line);
+    EXPECT_EQ(pos.gamePly, c.plies) << c.line;
+    EXPECT_EQ(gameRecord.gameLength, c.gameLength) << c.line;
+    EXPECT_STREQ(gameRecord.moveTextList[0], c.first) << c.line;
+    if (c.third) {
+      EXPECT_STREQ(gameRecord.moveTextList[2], c.third) << c.line;
+    }
+    EXPECT_EQ(gameRecord.startFen, c.line.find(start) == std::string::npos ? "" : start) << c.line;
+    if (c.a8 >= 0) {
+      EXPECT_EQ(wordType(pos.board[test::square("a8")]), c.a8) << c.line;
+    }
+  }
 }
 
 TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {

@@ -73,15 +73,6 @@ TEST_F(InputChannelTest, ClosedPipeBecomesQuit) {
   EXPECT_EQ(line(getLine(0)), "quit");
 }
 
-TEST_F(InputChannelTest, LongLinesArriveWhole) {
-  std::string longLine = "position startpos moves";
-  while (longLine.size() < 100000) longLine += " e2e4 e7e5";
-  std::thread writer([&] { put(longLine + "\nisready\n"); });
-  EXPECT_EQ(line(getLine(1)), longLine);
-  EXPECT_EQ(line(getLine(1)), "isready");
-  writer.join();
-}
-
 // Beyond the buffer a line is dropped with an error, also as the last line.
 TEST_F(InputChannelTest, OverlongLinesAreDroppedWithAnError) {
   testing::internal::CaptureStdout();

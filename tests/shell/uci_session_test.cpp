@@ -90,10 +90,9 @@ class UciSession : public ::testing::Test {
 
 TEST_F(UciSession, FixedDepthMoveTimeClocksAndNewGames) {
   expectLegalAnswer("", "e2e4", "go depth 7");
-  expectLegalAnswer("", "e2e4 e7e5", "go movetime 300");
-  expectLegalAnswer("", "e2e4 e7e5 g1f3", "go wtime 6000 btime 6000 movestogo 40");
-  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6", "go wtime 3000 btime 3000 winc 100 binc 100");
-  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6 f1b5", "go movetime 5");  // rounds to 0 cs: still limited
+  expectLegalAnswer("", "e2e4 e7e5", "go wtime 6000 btime 6000 movestogo 40");
+  expectLegalAnswer("", "e2e4 e7e5 g1f3", "go wtime 3000 btime 3000 winc 100 binc 100");
+  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6", "go movetime 5");  // rounds to 0 cs: still limited
   send("ucinewgame\n");
   expectLegalAnswer("", "", "go depth 3");
   send("ucinewgame\n");
@@ -204,30 +203,19 @@ TEST_F(UciSession, QuitOrEndOfInputDuringASearch) {
   EXPECT_LE(test::linesStartingWith(run.output, "bestmove").size(), 1u);
 }
 
+// The readings of bad words and numbers are checked in-process; here the
+// session goes on after them.
 TEST_F(UciSession, BadInputLeavesTheEngineWorking) {
-  send(
-      "\n\n   \nfoo bar\nGO\xc3\xa9\n\xe2\x82\xac \xff\xfe\xfd\nposition \xff\n"
-      "setoption name Hash value abc\nsetoption name Hash value 100000\n"
-      "setoption name \xc3\xa9 value \xc3\xa9\nsetoption name MultiPV value 9\n"
-      "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - moves e2e4\n"
-      "position fen 8/8/8/8/8/8/8/8 w - - moves e2e4\n"
-      "position fen " +
-      std::string(5000, 'k') + "\nposition startpos moves " + knightShuffle(900) +
-      "\nposition startpos moves e2e4 \xe2\x82\xac\xe2\x82\xac e7e5\n");
+  send("\n\n   \nfoo bar\nGO\xc3\xa9\n\xe2\x82\xac \xff\xfe\xfd\nposition \xff\nsetoption name \xc3\xa9 value \xc3\xa9\n"
+       "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - moves e2e4\nposition fen " +
+       std::string(5000, 'k') + "\nposition startpos moves e2e4 \xe2\x82\xac\xe2\x82\xac e7e5\n");
   sync();
   EXPECT_EQ(answers(), 0u);
   EXPECT_EQ(count("ERROR (invalid FEN): setupFromFen"), 1u) << engine.output();
   // 64 black kings from a FEN of 5,000 letters cut to the first 127.
-  EXPECT_EQ(count("ERROR (illegal position): setupFromFen"), 2u) << engine.output();
+  EXPECT_EQ(count("ERROR (illegal position): setupFromFen"), 1u) << engine.output();
   expectLegalAnswer("", "e2e4", "go wtime abc btime -5 movestogo x");
   expectLegalAnswer("", "e2e4 e7e5", "go movetime 99999999999999999999999 depth 2\nstop");
-  expectLegalAnswer("", "e2e4 e7e5 d2d4", "go depth -7");
-  expectLegalAnswer("", "d2d4", "go nodes 1000 depth 4");
-  EXPECT_EQ(count("'go nodes' command not supported!"), 1u);
-  // The largest table the options announce: 2^22 buckets.
-  send("uci\n");
-  ASSERT_TRUE(engine.waitForLines("uciok", 2));
-  EXPECT_NE(engine.output().find(test::memoryReport(196672, "Not set yet by UCI")), std::string::npos);
 }
 
 }  // namespace
