@@ -108,9 +108,13 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
       {"code lengths that need bytes past the header", lengthStream([](tbcompress::BitWriter &w) { w.put(0, 8); }),
        DECODE_FILE_BROKEN},
       // The blocks.
-      {"distance 0", oneBlock({{'a', 1}, {matchSymbol, 1}}, {a, match4}, 0), DECODE_FILE_BROKEN},
+      // Blocks just as long as their symbols, so that only the distance can fail.
+      {"distance 0", oneBlock({{'a', 1}, {matchSymbol, 1}}, {a, match4}, 0, 0, 5), DECODE_FILE_BROKEN},
+      {"distance 1 decodes", oneBlock({{'a', 1}, {matchSymbol, 1}}, {a, match4}, 1, 0, 5), DECODE_OK},
       {"a distance before the block start",
-       oneBlock({{'a', 2}, {'b', 2}, {matchSymbol, 1}}, {a, b, match4}, 3), DECODE_FILE_BROKEN},
+       oneBlock({{'a', 2}, {'b', 2}, {matchSymbol, 1}}, {a, b, match4}, 3, 0, 6), DECODE_FILE_BROKEN},
+      {"a distance back to the block start",
+       oneBlock({{'a', 2}, {'b', 2}, {matchSymbol, 1}}, {a, b, match4}, 2, 0, 6), DECODE_OK},
       {"a block that reads far past its bytes", oneBlock(allBytes(8), {a}, 1, 1), DECODE_FILE_BROKEN},
       {"an empty code with a packed block", oneBlock({}, {}, 1, 5), DECODE_FILE_BROKEN},
   };
