@@ -88,8 +88,11 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
       {"23 distances", patched(71, {23}), DECODE_FILE_BROKEN},
       {"wrong format word", patched(79, {0xF4}), DECODE_FILE_BROKEN},
       // The code lengths.
-      {"over-subscribed code", oneBlock({{'a', 1}, {'b', 1}, {'c', 1}}, {}), DECODE_FILE_BROKEN},
-      {"incomplete code", oneBlock({{'a', 1}, {'b', 2}}, {}), DECODE_FILE_BROKEN},
+      // One-byte blocks that such a code could still decode, so that only the
+      // check of the code itself can fail them.
+      {"complete code", oneBlock({{'a', 1}, {'b', 2}, {'c', 2}}, {a}, 1, 0, 1), DECODE_OK},
+      {"over-subscribed code", oneBlock({{'a', 1}, {'b', 1}, {'c', 1}}, {a}, 1, 0, 1), DECODE_FILE_BROKEN},
+      {"incomplete code", oneBlock({{'a', 1}, {'b', 2}}, {a}, 1, 0, 1), DECODE_FILE_BROKEN},
       {"one code of length 2", oneBlock({{'a', 2}}, {}), DECODE_FILE_BROKEN},
       {"codes of 31 bits are read", oneBlock([] {
          std::vector<std::pair<int, int>> code;
