@@ -31,7 +31,6 @@ TEST(BookProcess, CreateBookMessagesAndExitCodes) {
     bool replaced;
   } cases[] = {
       {"a book", {"game.pgn"}, created, 0, true},
-      {"no file named", {}, "Please specify path to the PGN file\n", 0, false},
       {"a missing file", {"missing.pgn"}, "Cannot open PGN file 'missing.pgn'\n", 1, false},
       {"a directory", {"games"}, "Cannot open PGN file 'games'\n", 1, false},
       {"an empty file", {"empty.pgn"}, "Done!\nNo book positions found in 'empty.pgn'\n", 1, false},
