@@ -18,72 +18,47 @@ struct Expected {
   int weight;
 };
 
+// Weights of the moves at the start position (after 1.e4 where the case
+// starts with "e2e4 "), highest first.  place() takes frequency, win/loss,
+// learned, learned frequency, skip count, flags and priority.
 TEST(BookChoice, WeightsAndThinning) {
+  const auto disabled = BOOK_DISABLED, preferred = BOOK_PREFERRED;
   const struct {
-    const char *name;
-    const char *line;  // moves before the probed position
     std::vector<test::Placed> records;
-    bool fromFen;
-    std::vector<Expected> weights;  // highest first
+    std::vector<Expected> weights;
+    bool fromFen = false;
   } cases[] = {
-      {"frequency", "", {place("e2e4", 100), place("d2d4", 50)}, false, {{"e2e4", 360}, {"d2d4", 180}}},
-      {"a rare move is thinned", "", {place("e2e4", 200), place("g1f3", 20)}, false, {{"e2e4", 360}, {"g1f3", 4}}},
-      {"not after a FEN", "", {place("e2e4", 200), place("g1f3", 20)}, true, {{"e2e4", 360}, {"g1f3", 36}}},
-      {"a rare move that won is kept",
-       "",
-       {place("e2e4", 200), place("g1f3", 20, 5, 1)},
-       false,
-       {{"e2e4", 360}, {"g1f3", 156}}},
-      {"results scaled below 20 games",
-       "",
-       {place("e2e4", 10, -5), place("d2d4", 10, 5)},
-       false,
-       {{"d2d4", 420}, {"e2e4", 360}}},
-      {"black to move: a rare move is kept when frequent enough",
-       "e2e4",
-       {place("e2e4 c7c5", 200), place("e2e4 e7e5", 20)},
-       false,
-       {{"c7c5", 360}, {"e7e5", 36}}},
-      {"black to move: a rare losing move is thinned",
-       "e2e4",
-       {place("e2e4 c7c5", 200), place("e2e4 e7e6", 20, -2)},
-       false,
-       {{"c7c5", 480}, {"e7e6", 4}}},
-      {"learned without a scale", "", {place("e2e4", 100, 0, -600), place("d2d4", 100)}, false,
-       {{"d2d4", 360}, {"e2e4", 180}}},
-      {"learned with a scale",
-       "",
-       {place("e2e4", 100, 0, 10, 20), place("d2d4", 100, 0, -20, 20)},
-       false,
-       {{"e2e4", 760}, {"d2d4", 0}}},
-      {"preferred with a priority",
-       "",
-       {place("e2e4", 100), place("a2a3", 1, 0, 0, 0, 0, BOOK_PREFERRED, 10)},
-       false,
-       {{"e2e4", 360}, {"a2a3", 15}}},
-      {"disabled, and too rare to count",
-       "",
-       {place("e2e4", 100, 0, 0, 0, 0, BOOK_DISABLED), place("d2d4", 4), place("c2c4", 50)},
-       false,
-       {{"c2c4", 180}, {"e2e4", 0}}},
-      {"a preferred position never seen",
-       "",
-       {place("e2e4", 0, 0, 0, 0, 0, BOOK_PREFERRED)},
-       false,
-       {{"e2e4", 120}}},
+      {{place("e2e4", 100), place("d2d4", 50)}, {{"e2e4", 360}, {"d2d4", 180}}},
+      {{place("e2e4", 200), place("g1f3", 20)}, {{"e2e4", 360}, {"g1f3", 4}}},          // a rare move is thinned
+      {{place("e2e4", 200), place("g1f3", 20)}, {{"e2e4", 360}, {"g1f3", 36}}, true},   // not after a FEN
+      {{place("e2e4", 200), place("g1f3", 20, 5, 1)}, {{"e2e4", 360}, {"g1f3", 156}}},  // unless it won
+      {{place("e2e4", 10, -5), place("d2d4", 10, 5)}, {{"d2d4", 420}, {"e2e4", 360}}},  // results scaled below 20
+      // Black to move: a rare move is kept when frequent enough, thinned when
+      // it loses.
+      {{place("e2e4 c7c5", 200), place("e2e4 e7e5", 20)}, {{"c7c5", 360}, {"e7e5", 36}}},
+      {{place("e2e4 c7c5", 200), place("e2e4 e7e6", 20, -2)}, {{"c7c5", 480}, {"e7e6", 4}}},
+      // Learned values without and with a scale.
+      {{place("e2e4", 100, 0, -600), place("d2d4", 100)}, {{"d2d4", 360}, {"e2e4", 180}}},
+      {{place("e2e4", 100, 0, 10, 20), place("d2d4", 100, 0, -20, 20)}, {{"e2e4", 760}, {"d2d4", 0}}},
+      {{place("e2e4", 100), place("a2a3", 1, 0, 0, 0, 0, preferred, 10)}, {{"e2e4", 360}, {"a2a3", 15}}},
+      // Disabled, too rare to count, and a preferred position never seen.
+      {{place("e2e4", 100, 0, 0, 0, 0, disabled), place("d2d4", 4), place("c2c4", 50)}, {{"c2c4", 180}, {"e2e4", 0}}},
+      {{place("e2e4", 0, 0, 0, 0, 0, preferred)}, {{"e2e4", 120}}},
   };
   for (const auto &c : cases) {
+    const std::string line = c.records[0].moves.substr(0, c.records[0].moves.rfind(' ') + 1);
+    SCOPED_TRACE(c.records[0].moves + " / " + c.records.back().moves);
     BookOnDisk file(test::bookBytes(c.records));
-    ASSERT_TRUE(file.open()) << c.name;
+    ASSERT_TRUE(file.open());
     test::startPosition();
-    test::playFromStart(c.line);
+    test::playFromStart(line);
     if (c.fromFen) std::strcpy(gameRecord.startFen, "a FEN");
     BookCandidate list[MAX_BOOK_CANDIDATES];
     const int n = collectBookCandidates(0, list);
-    ASSERT_EQ(n, int(c.weights.size())) << c.name;
+    ASSERT_EQ(n, int(c.weights.size()));
     for (int i = 0; i < n; i++) {
-      EXPECT_STREQ(moveToUciCoordinates(list[i].move), c.weights[i].move) << c.name;
-      EXPECT_EQ(list[i].weight, c.weights[i].weight) << c.name << " " << i;
+      EXPECT_STREQ(moveToUciCoordinates(list[i].move), c.weights[i].move);
+      EXPECT_EQ(list[i].weight, c.weights[i].weight) << i;
     }
   }
 }
@@ -103,7 +78,8 @@ TEST(BookChoice, SkipCount) {
       Move move = 0;
       bookChoose(0, &move, 0);
       EXPECT_EQ(move != 0, !writable || probe == 4) << writable << probe;
-      EXPECT_EQ(uint8_t(test::readFile(file.path)[skipByte]), writable ? std::max(3 - probe, 0) : 3) << writable << probe;
+      EXPECT_EQ(uint8_t(test::readFile(file.path)[skipByte]), writable ? std::max(3 - probe, 0) : 3)
+          << writable << probe;
     }
   }
 }

@@ -5,16 +5,15 @@
 //   through the engine on real positions of both colours;
 // - the bishop and rook's pawn table never calls a position drawn that the
 //   exact solver (which knows the bishop's square) finds won.
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "../../tools/bitbase_solver.h"
 #include "evaluation/endgame_knowledge.h"
+#include "gaviota_oracle.h"
 #include "test_support.h"
 
 namespace {
@@ -45,9 +44,7 @@ void place(std::initializer_list<Placement> pieces, int sideToMove) {
 
 std::string readFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(Bitbases, GeneratorReproducesTheCommittedData) {
@@ -61,63 +58,12 @@ TEST(Bitbases, GeneratorReproducesTheCommittedData) {
       << "src/evaluation/bitbase_data.cpp differs from the generator's output";
 }
 
-// The few entry points of the Gaviota probing library, loaded at run time.
-struct Gaviota {
-  using PathsInit = const char **(*)();
-  using PathsAdd = const char **(*)(const char **, const char *);
-  using Init = char *(*)(int, int, const char **);
-  using CacheInit = int (*)(size_t, int);
-  using ProbeWdl = int (*)(unsigned, unsigned, unsigned, const unsigned *, const unsigned *, const unsigned char *,
-                           const unsigned char *, unsigned *);
-  using Done = void (*)();
-  using PathsDone = const char **(*)(const char **);
-  void *library = nullptr;
-  ProbeWdl probe = nullptr;
-  const char **paths = nullptr;
-
-  ~Gaviota() {
-    if (!library) return;
-    auto done = reinterpret_cast<Done>(dlsym(library, "tb_done"));
-    auto cacheDone = reinterpret_cast<Done>(dlsym(library, "tbcache_done"));
-    auto pathsDone = reinterpret_cast<PathsDone>(dlsym(library, "tbpaths_done"));
-    if (cacheDone) cacheDone();
-    if (done) done();
-    if (pathsDone && paths) pathsDone(paths);
-    dlclose(library);
-  }
-
-  bool open() {
-    library = dlopen("libgaviotatb.so.1", RTLD_NOW);
-    if (!library) return false;
-    auto pathsInit = reinterpret_cast<PathsInit>(dlsym(library, "tbpaths_init"));
-    auto pathsAdd = reinterpret_cast<PathsAdd>(dlsym(library, "tbpaths_add"));
-    auto init = reinterpret_cast<Init>(dlsym(library, "tb_init"));
-    auto cacheInit = reinterpret_cast<CacheInit>(dlsym(library, "tbcache_init"));
-    probe = reinterpret_cast<ProbeWdl>(dlsym(library, "tb_probe_WDL_hard"));
-    if (!pathsInit || !pathsAdd || !init || !cacheInit || !probe) return false;
-    paths = pathsAdd(pathsInit(), "/usr/share/gaviotatb/gtb4");
-    init(0, 4, paths);  // compression scheme 4 of the packaged files
-    cacheInit(size_t(8) << 20, 50);
-    return true;
-  }
-
-  // Gaviota numbers a1 = 0 .. h1 = 7; here h1 = 0 .. a1 = 7.
-  static unsigned square(int s) { return unsigned((s >> 3) * 8 + 7 - (s & 7)); }
-
-  // 1 drawn, 0 won by the side with the pawn, -1 probe failed.  White has the pawn.
-  int kpkDraw(int whiteToMove, int wk, int bk, int pawn) const {
-    enum { NO_SQUARE_ = 64, KING_ = 6, PAWN_ = 1, NO_PIECE_ = 0, DRAW_ = 0 };
-    unsigned white[3] = {square(wk), square(pawn), NO_SQUARE_}, black[2] = {square(bk), NO_SQUARE_};
-    unsigned char whitePieces[3] = {KING_, PAWN_, NO_PIECE_}, blackPieces[2] = {KING_, NO_PIECE_};
-    unsigned info = 0;
-    if (!probe(whiteToMove ? 0 : 1, NO_SQUARE_, 0, white, black, whitePieces, blackPieces, &info)) return -1;
-    return info == DRAW_ ? 1 : 0;
-  }
-};
+// Gaviota numbers a1 = 0 .. h1 = 7; here h1 = 0 .. a1 = 7.
+unsigned gaviotaSquare(int s) { return unsigned((s >> 3) * 8 + 7 - (s & 7)); }
 
 TEST(Bitbases, KingPawnKingAgreesWithGaviota) {
-  Gaviota gaviota;
-  ASSERT_TRUE(gaviota.open()) << "needs the Debian packages gaviotatb and libgaviotatb1";
+  tbtest::Gaviota gaviota;
+  ASSERT_TRUE(gaviota.ready()) << "needs the Debian packages gaviotatb and libgaviotatb1";
   initBoardTables();
   bitbase::Solver legality(false, bitbase::allPawnSquares());
   int placements = 0, draws = 0;
@@ -126,8 +72,11 @@ TEST(Bitbases, KingPawnKingAgreesWithGaviota) {
       for (int bk = 0; bk < 64; bk++)
         for (int p = 8; p < 56; p++) {
           if (!legality.legal(t, wk, bk, bitbase::NONE, p)) continue;
-          int expected = gaviota.kpkDraw(t == 0, wk, bk, p);
-          ASSERT_GE(expected, 0) << "Gaviota probe failed";
+          const unsigned white[3] = {gaviotaSquare(wk), gaviotaSquare(p), 64}, black[2] = {gaviotaSquare(bk), 64};
+          const unsigned char whitePieces[3] = {6, 1, 0}, blackPieces[2] = {6, 0};  // king, pawn
+          unsigned winner = 0, plies = 0;
+          ASSERT_TRUE(gaviota.probe(t, white, black, whitePieces, blackPieces, &winner, &plies)) << "probe failed";
+          const int expected = winner == 0;  // drawn
           placements++;
           draws += expected;
           place({{wk, WHITE, KING}, {bk, BLACK, KING}, {p, WHITE, PAWN}}, t);

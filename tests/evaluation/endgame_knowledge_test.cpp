@@ -25,21 +25,21 @@ TEST(RecogniseDraw, SmallEndings) {
       {"8/8/2n1kn2/8/8/2NKN3/8/8 w - -", 0, 0},
       {"8/8/4k3/4p3/8/3KN3/2n5/8 w - -", 0, 0},
       {"8/8/4k3/8/8/3K4/8/8 w - -", 7, 0},
-      // King and pawn: king e5, pawn e4 against king e7 is a draw with the
-      // pawn's side to move (it must give up the opposition), a win with the
-      // defender to move; the same for Black on the board turned round.
+      // King and pawn through the bitbase for either colour: king e5, pawn
+      // e4 against king e7 is a draw with the pawn's side to move, a win with
+      // the defender to move.  (The slow tests compare every placement of
+      // this bitbase and of the wrong bishop's, for both colours.)
       {"8/4k3/8/4K3/4P3/8/8/8 w - -", 2, 1},
       {"8/4k3/8/4K3/4P3/8/8/8 b - -", 0, 0},
       {"8/8/8/4p3/4k3/8/4K3/8 b - -", 2, 1},
-      // The defender on move steps into the square of the a-pawn and reaches
-      // the corner; with the pawn's side on move it runs out of the square.
-      {"8/8/8/5k2/P7/8/8/7K b - -", 2, 1},
-      {"8/8/8/5k2/P7/8/8/7K w - -", 2, 0},
-      {"7k/8/8/p7/5K2/8/8/8 w - -", 2, 1},
-      {"7k/8/8/p7/5K2/8/8/8 b - -", 2, 0},
-      // Two pawns, or a piece beside the pawn other than one bishop: no answer.
+      // A rook's pawn with a bishop that cannot cover the corner.
+      {"7k/8/8/7P/8/3B4/8/4K3 w - -", 2, 1},
+      {"4k3/8/3b4/8/7p/8/8/7K b - -", 2, 1},
+      // Two pawns, or a piece beside the pawn other than one bishop, or a
+      // bishop beside a centre pawn: no answer.
       {"8/8/8/4k3/P7/P7/8/7K b - -", 2, 0},
       {"8/8/8/4k3/P7/8/8/6NK b - -", 2, 0},
+      {"k7/8/8/3P4/8/8/8/2B1K3 b - -", 2, 0},
       // Opposite bishops: the black king on e6 in front of the pawn, a light
       // square, against White's dark bishop; not with the pawn's side to
       // move, nor with bishops of one colour.
@@ -69,37 +69,6 @@ TEST(RecogniseDraw, SmallEndings) {
     test::setUp(c.fen);
     EXPECT_EQ(recogniseDraw(c.mode), c.draw) << c.fen << " mode " << c.mode;
   }
-}
-
-TEST(WrongBishop, CornerOfTheWrongColourForBothColours) {
-  const struct {
-    const char *white, *black;
-    int draw;
-  } cases[] = {
-      // h-pawn, defender on h8 (a dark square): a light bishop never drives
-      // it out, a dark bishop wins.
-      {"7k/8/8/7P/8/3B4/8/4K3 w - -", "4k3/8/3b4/8/7p/8/8/7K b - -", 1},
-      {"7k/8/8/7P/8/4B3/8/4K3 w - -", "4k3/8/4b3/8/7p/8/8/7K b - -", 0},
-      // a-pawn with a bishop of a1's colour and the king on a8.
-      {"k7/8/8/P7/8/8/8/2B1K3 b - -", "2b1k3/8/8/8/p7/8/8/K7 w - -", 1},
-      // Light bishop, the defender far away and unable to catch the pawn.
-      {"8/8/8/7P/8/3B4/8/k3K3 w - -", "K3k3/8/3b4/8/7p/8/8/8 b - -", 0},
-      // A centre pawn is never asked about.
-      {"k7/8/8/3P4/8/8/8/2B1K3 b - -", "2b1k3/8/8/8/3p4/8/8/K7 w - -", 0},
-  };
-  for (const auto &c : cases) {
-    test::setUp(c.white);
-    EXPECT_EQ(wrongBishopWhite(), c.draw) << c.white;
-    EXPECT_EQ(recogniseDraw(2), c.draw) << c.white;
-    test::setUp(c.black);
-    EXPECT_EQ(wrongBishopBlack(), c.draw) << c.black;
-    EXPECT_EQ(recogniseDraw(2), c.draw) << c.black;
-  }
-  // King and pawn for both colours through their own probes.
-  test::setUp("8/4k3/8/4K3/4P3/8/8/8 w - -");
-  EXPECT_EQ(kpkDrawWhite(), 1);
-  test::setUp("8/8/8/4p3/4k3/8/4K3/8 w - -");
-  EXPECT_EQ(kpkDrawBlack(), 0);
 }
 
 }  // namespace

@@ -80,18 +80,9 @@ inline std::string randomEndingFen(std::mt19937 &random) {
   for (int i = int(random() % 5); i > 0; i--) place('P', 8, 55);
   for (int i = int(random() % 5); i > 0; i--) place('p', 8, 55);
   if (random() % 2) place("NBRQnbrq"[random() % 8], 0, 63);
-  std::string fen;
-  for (int rank = 7; rank >= 0; rank--) {
-    for (int file = 7; file >= 0; file--) {
-      const char c = board[rank * 8 + file];
-      if (c == '1' && file < 7 && fen.back() >= '1' && fen.back() < '8') {
-        fen.back()++;
-      } else {
-        fen += c;
-      }
-    }
-    if (rank) fen += '/';
-  }
+  std::reverse(board.begin(), board.end());  // a8 first, as FEN text runs
+  std::string fen;                           // one '1' per empty square
+  for (int rank = 0; rank < 8; rank++) fen += board.substr(rank * 8, 8) + (rank < 7 ? "/" : "");
   return fen + (random() % 2 ? " w - -" : " b - -");
 }
 

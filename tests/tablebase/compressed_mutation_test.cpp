@@ -88,8 +88,11 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
       {"23 distances", patched(71, {23}), DECODE_FILE_BROKEN},
       {"wrong format word", patched(79, {0xF4}), DECODE_FILE_BROKEN},
       // The code lengths.
-      {"over-subscribed code", oneBlock({{'a', 1}, {'b', 1}, {'c', 1}}, {}), DECODE_FILE_BROKEN},
-      {"incomplete code", oneBlock({{'a', 1}, {'b', 2}}, {}), DECODE_FILE_BROKEN},
+      // One-byte blocks that such a code could still decode, so that only the
+      // check of the code itself can fail them.
+      {"complete code", oneBlock({{'a', 1}, {'b', 2}, {'c', 2}}, {a}, 1, 0, 1), DECODE_OK},
+      {"over-subscribed code", oneBlock({{'a', 1}, {'b', 1}, {'c', 1}}, {a}, 1, 0, 1), DECODE_FILE_BROKEN},
+      {"incomplete code", oneBlock({{'a', 1}, {'b', 2}}, {a}, 1, 0, 1), DECODE_FILE_BROKEN},
       {"one code of length 2", oneBlock({{'a', 2}}, {}), DECODE_FILE_BROKEN},
       {"codes of 31 bits are read", oneBlock([] {
          std::vector<std::pair<int, int>> code;
@@ -108,9 +111,13 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
       {"code lengths that need bytes past the header", lengthStream([](tbcompress::BitWriter &w) { w.put(0, 8); }),
        DECODE_FILE_BROKEN},
       // The blocks.
-      {"distance 0", oneBlock({{'a', 1}, {matchSymbol, 1}}, {a, match4}, 0), DECODE_FILE_BROKEN},
+      // Blocks just as long as their symbols, so that only the distance can fail.
+      {"distance 0", oneBlock({{'a', 1}, {matchSymbol, 1}}, {a, match4}, 0, 0, 5), DECODE_FILE_BROKEN},
+      {"distance 1 decodes", oneBlock({{'a', 1}, {matchSymbol, 1}}, {a, match4}, 1, 0, 5), DECODE_OK},
       {"a distance before the block start",
-       oneBlock({{'a', 2}, {'b', 2}, {matchSymbol, 1}}, {a, b, match4}, 3), DECODE_FILE_BROKEN},
+       oneBlock({{'a', 2}, {'b', 2}, {matchSymbol, 1}}, {a, b, match4}, 3, 0, 6), DECODE_FILE_BROKEN},
+      {"a distance back to the block start",
+       oneBlock({{'a', 2}, {'b', 2}, {matchSymbol, 1}}, {a, b, match4}, 2, 0, 6), DECODE_OK},
       {"a block that reads far past its bytes", oneBlock(allBytes(8), {a}, 1, 1), DECODE_FILE_BROKEN},
       {"an empty code with a packed block", oneBlock({}, {}, 1, 5), DECODE_FILE_BROKEN},
   };

@@ -50,14 +50,8 @@ TEST(EngineTablebases, UciSearchPlaysTheTableMate) {
   EXPECT_NE(infos.back().find("score mate " + std::to_string(mateIn) + " "), std::string::npos) << infos.back();
 
   // The move keeps the distance: the opponent is then mated in one move less.
-  std::string best = test::linesStartingWith(run.output, "bestmove")[0].substr(9, 4);
-  pos.searchPly = 0;
-  generateMoves();
-  Move move = 0;
-  for (int i = moveListStart[0]; i < moveListStart[1]; i++)
-    if (best == moveToUciCoordinates(moveStack[i].move)) move = moveStack[i].move;
-  ASSERT_NE(move, 0u) << best;
-  ASSERT_EQ(makeMove(move), 1);
+  const std::string best = test::linesStartingWith(run.output, "bestmove")[0].substr(9, 4);
+  ASSERT_EQ(makeMove(test::findMove(best)), 1) << best;
   pos.searchPly = 0;
   int after;
   ASSERT_TRUE(TbProbe(&after));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tablebase/placement.h"
@@ -12,40 +13,27 @@
 
 namespace tbtest {
 
-struct IndexCheck {
-  uint64_t placements = 0, collisions = 0, missing = 0;
-  int64_t largest = -1;
-};
-
-// `visit` sees every index reached (for extra checks).
-template <typename Visit>
-IndexCheck checkIndexes(int id, int side, Visit &&visit) {
+inline void expectInjective(int id) {
   TbBuildIndexTables();
   TbShape shape;
-  EXPECT_TRUE(TbShapeFromName(tbTableNames[id], &shape));
-  IndexCheck c;
-  std::vector<bool> seen(tbExpectedSizes[id][side] + uint64_t(1));
-  TbForEachPlacement(shape, side, nullptr, [&](const TbPlacement &p) {
-    uint32_t index = TbIndex(shape, side, p.first, p.second, p.ep, false);
-    c.placements++;
-    if (index == TB_NO_INDEX || index >= seen.size()) {
-      c.missing++;
-      return;
-    }
-    if (seen[index]) c.collisions++;
-    seen[index] = true;
-    if (int64_t(index) > c.largest) c.largest = index;
-    visit(index);
-  });
-  return c;
-}
-
-inline void expectInjective(int id) {
+  ASSERT_TRUE(TbShapeFromName(tbTableNames[id], &shape));
   for (int side = 0; side < (tbIsSymmetric(id) ? 1 : 2); side++) {
-    IndexCheck c = checkIndexes(id, side, [](uint32_t) {});
-    EXPECT_EQ(c.collisions, 0u) << tbTableNames[id] << " side " << side;
-    EXPECT_EQ(c.missing, 0u) << tbTableNames[id] << " side " << side;
-    EXPECT_EQ(c.largest + 1, int64_t(tbExpectedSizes[id][side])) << tbTableNames[id] << " side " << side;
+    uint64_t collisions = 0, missing = 0;
+    int64_t largest = -1;
+    std::vector<bool> seen(tbExpectedSizes[id][side] + uint64_t(1));
+    TbForEachPlacement(shape, side, nullptr, [&](const TbPlacement &p) {
+      const uint32_t index = TbIndex(shape, side, p.first, p.second, p.ep, false);
+      if (index == TB_NO_INDEX || index >= seen.size()) {
+        missing++;
+      } else {
+        collisions += seen[index];
+        seen[index] = true;
+        largest = std::max(largest, int64_t(index));
+      }
+    });
+    EXPECT_EQ(collisions, 0u) << tbTableNames[id] << " side " << side;
+    EXPECT_EQ(missing, 0u) << tbTableNames[id] << " side " << side;
+    EXPECT_EQ(largest + 1, int64_t(tbExpectedSizes[id][side])) << tbTableNames[id] << " side " << side;
   }
 }
 
