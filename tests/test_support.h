@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -58,5 +59,20 @@ inline Move findMove(const std::string &text) {
 }
 
 inline int square(const char *name) { return (name[1] - '1') * 8 + ('h' - name[0]); }
+
+// Several whole-number fields as one value, so that one assertion compares
+// them all: EXPECT_EQ(test::numbers(a, b), test::numbers(1, 2)).
+template <class... T>
+std::vector<int64_t> numbers(T... values) {
+  return {int64_t(values)...};
+}
+
+// What `action` prints on standard output.
+template <class Action>
+std::string printedBy(Action action) {
+  testing::internal::CaptureStdout();
+  action();
+  return testing::internal::GetCapturedStdout();
+}
 
 }  // namespace test

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "engine_process.h"
@@ -22,17 +21,15 @@ class GameLoop : public test::UciTest {
   // A command line carried out as the loop does after reading it; returns
   // what was printed.
   static std::string command(const std::string &line) {
-    testing::internal::CaptureStdout();
-    send(line);
-    carryOutCommand();
-    return testing::internal::GetCapturedStdout();
+    return test::printedBy([&] {
+      send(line);
+      carryOutCommand();
+    });
   }
   // The think step, with no command pending as at the top of the loop.
   static std::string think() {
     shell.pendingCommand = COMMAND_NONE;
-    testing::internal::CaptureStdout();
-    thinkStep();
-    return testing::internal::GetCapturedStdout();
+    return test::printedBy(thinkStep);
   }
   static size_t count(const std::string &text, const char *start) {
     return test::linesStartingWith(text, start).size();
@@ -42,9 +39,7 @@ class GameLoop : public test::UciTest {
     shell.pendingFrom = test::square(from);
     shell.pendingTo = test::square(to);
     shell.pendingPromotion = promotion;
-    testing::internal::CaptureStdout();
-    playPendingMove();
-    return testing::internal::GetCapturedStdout();
+    return test::printedBy(playPendingMove);
   }
   static void useXboard(int flags = 0) { shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD | flags; }
   static std::string knightShuffle(int plies) {
@@ -66,7 +61,7 @@ TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
     std::string line;
     int plies, gameLength;
     const char *first, *third;  // nullptr: not checked
-    int a8;  // the piece type promoted to on a8, -1: not checked
+    int a8;                     // the piece type promoted to on a8, -1: not checked
   } cases[] = {
       {"position startpos moves e2e4 e7e5", 2, 1, "e4", nullptr, -1},
       {"position startpos moves e2e4 e7e5 g1f3", 3, 2, "e2e4", "Nf3", -1},
@@ -79,16 +74,11 @@ TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
   };
   for (const auto &c : cases) {
     command(c.line);
-    EXPECT_EQ(pos.gamePly, c.plies) << c.line;
-    EXPECT_EQ(gameRecord.gameLength, c.gameLength) << c.line;
+    EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength), test::numbers(c.plies, c.gameLength)) << c.line;
     EXPECT_STREQ(gameRecord.moveTextList[0], c.first) << c.line;
-    if (c.third) {
-      EXPECT_STREQ(gameRecord.moveTextList[2], c.third) << c.line;
-    }
+    EXPECT_STREQ(c.third ? gameRecord.moveTextList[2] : nullptr, c.third) << c.line;
     EXPECT_EQ(gameRecord.startFen, c.line.find(start) == std::string::npos ? "" : start) << c.line;
-    if (c.a8 >= 0) {
-      EXPECT_EQ(wordType(pos.board[test::square("a8")]), c.a8) << c.line;
-    }
+    EXPECT_EQ(c.a8 < 0 ? -1 : wordType(pos.board[test::square("a8")]), c.a8) << c.line;
   }
 }
 
@@ -116,30 +106,25 @@ TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {
     std::string line =
         std::string("position ") + (c.fen[0] ? std::string("fen ") + c.fen : "startpos") + " moves " + c.moves;
     command(line);
-    EXPECT_EQ(pos.gamePly, c.plies) << line;
-    EXPECT_EQ(gameRecord.gameLength, c.plies - 1) << line;
+    EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength), test::numbers(c.plies, c.plies - 1)) << line;
   }
 }
 
 TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(900)), "ERROR (maximum number of moves reached): main\n");
-  EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
-  EXPECT_EQ(gameRecord.gameLength, MAX_GAME_LENGTH - 1);
-  EXPECT_EQ(gameRecord.listCutShort, 1);
-  EXPECT_EQ(shell.gameOver, 1);
+  const std::string maximum = "ERROR (maximum number of moves reached): main\n";
+  EXPECT_EQ(command("position startpos moves" + knightShuffle(900)), maximum);
+  EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength, gameRecord.listCutShort, shell.gameOver),
+            test::numbers(MAX_GAME_LENGTH, MAX_GAME_LENGTH - 1, 1, 1));
   // A list that just fits is the game on the board.
   EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH)), "1/2-1/2 {Draw by fifty move rule}\n");
-  EXPECT_EQ(gameRecord.listCutShort, 0);
-  EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH + 1)),
-            "ERROR (maximum number of moves reached): main\n");
+  EXPECT_EQ(test::numbers(gameRecord.listCutShort, pos.gamePly), test::numbers(0, MAX_GAME_LENGTH));
+  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH + 1)), maximum);
   EXPECT_EQ(gameRecord.listCutShort, 1);
   EXPECT_STREQ(gameRecord.moveTextList[0], "g1f3");  // the same game: not replayed
 
   // A typed move is refused there.
-  EXPECT_EQ(typed("g8", "f6"), "ERROR (maximum number of moves reached): main\n");
-  EXPECT_EQ(pos.gamePly, MAX_GAME_LENGTH);
-  EXPECT_EQ(shell.pendingFrom, -1);
+  EXPECT_EQ(typed("g8", "f6"), maximum);
+  EXPECT_EQ(test::numbers(pos.gamePly, shell.pendingFrom), test::numbers(MAX_GAME_LENGTH, -1));
 }
 
 TEST_F(GameLoop, AFenTheEngineCannotUseLeavesTheInitialPosition) {
@@ -170,30 +155,24 @@ TEST_F(GameLoop, TakingBack) {
   gameRecord.bookMovesLeft = 0;
   shell.gameOver = 1;
   shell.engineSide = WHITE;
+  // The book stays shut: the game ended with the last move taken back.
   takeBack("2");
-  EXPECT_EQ(pos.gamePly, 1);
-  EXPECT_EQ(shell.gameOver, 0);
-  EXPECT_EQ(shell.engineSide, NO_COLOUR);
-  EXPECT_EQ(gameRecord.bookMovesLeft, 0);  // the game ended with the last move taken back
-  EXPECT_EQ(gameRecord.gameLength, 2);
-  takeBack("");  // one ply
-  EXPECT_EQ(pos.gamePly, 0);
-  EXPECT_EQ(gameRecord.bookMovesLeft, 3);  // already inside the record: the book is back
+  EXPECT_EQ(
+      test::numbers(pos.gamePly, shell.gameOver, shell.engineSide, gameRecord.bookMovesLeft, gameRecord.gameLength),
+      test::numbers(1, 0, NO_COLOUR, 0, 2));
+  takeBack("");  // one ply; already inside the record: the book is back
+  EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.bookMovesLeft), test::numbers(0, 3));
   EXPECT_EQ(pos.hashKey, computeHashKey());
   takeBack("2");  // nothing left to take back
-  EXPECT_EQ(pos.gamePly, 0);
-  EXPECT_EQ(pos.searchPly, 0);
+  EXPECT_EQ(test::numbers(pos.gamePly, pos.searchPly), test::numbers(0, 0));
 }
 
 TEST_F(GameLoop, TypedMoves) {
-  typed("e2", "e4");
-  EXPECT_EQ(pos.gamePly, 1);
-  EXPECT_EQ(shell.engineSide, BLACK);  // the engine answers
-  EXPECT_EQ(gameRecord.gameLength, 0);
+  typed("e2", "e4");  // the engine answers with Black
+  EXPECT_EQ(test::numbers(pos.gamePly, shell.engineSide, gameRecord.gameLength), test::numbers(1, BLACK, 0));
   EXPECT_STREQ(gameRecord.moveTextList[0], "e4");
   EXPECT_EQ(typed("e7", "e4", 'q'), "Illegal move: e7e4q\n");
-  EXPECT_EQ(pos.gamePly, 1);
-  EXPECT_EQ(shell.pendingFrom, -1);
+  EXPECT_EQ(test::numbers(pos.gamePly, shell.pendingFrom), test::numbers(1, -1));
   const struct {
     char letter;
     int type;
@@ -203,8 +182,10 @@ TEST_F(GameLoop, TypedMoves) {
     shell.forceMode = 1;
     EXPECT_EQ(typed("a7", "a8", p.letter),
               p.type == KNIGHT || p.type == BISHOP ? "1/2-1/2 {Insufficient material}\n" : "");
-    EXPECT_EQ(wordType(pos.board[test::square("a8")]), p.type) << p.letter;
-    EXPECT_EQ(shell.engineSide, NO_COLOUR);  // in force mode the engine only records
+    // In force mode the engine only records.
+    EXPECT_EQ(test::numbers(wordType(pos.board[test::square("a8")]), shell.engineSide),
+              test::numbers(p.type, NO_COLOUR))
+        << p.letter;
   }
 }
 
@@ -237,8 +218,7 @@ TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
   queueInput("stop\n");
   std::string out = think();
   EXPECT_EQ(test::linesStartingWith(out, "bestmove"), std::vector<std::string>{"bestmove 0000"}) << out;
-  EXPECT_EQ(pos.gamePly, 1);
-  EXPECT_EQ(shell.pondering, 0);
+  EXPECT_EQ(test::numbers(pos.gamePly, shell.pondering), test::numbers(1, 0));
   // The next position restores the move and plays the one really made.
   command("position startpos moves e2e4 c7c5 g1f3");
   EXPECT_EQ(pos.gamePly, 3);
@@ -268,12 +248,11 @@ TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
     shell.engineSide = WHITE;
     const std::string out = think();
     // A resigned game keeps its last position: the move is taken back.
-    EXPECT_EQ(pos.gamePly, c.resigns ? 0 : 1);
-    EXPECT_EQ(gameRecord.gameLength, c.resigns ? -1 : 0);
+    EXPECT_EQ(
+        test::numbers(pos.gamePly, gameRecord.gameLength, shell.resignCount, count(out, "resign"), shell.gameOver),
+        test::numbers(!c.resigns, c.resigns ? -1 : 0, c.resignCount + 1, c.resigns, c.resigns))
+        << out;
     EXPECT_LT(searchResult.lastSearchScore, -800);
-    EXPECT_EQ(shell.resignCount, c.resignCount + 1);
-    EXPECT_EQ(count(out, "resign"), c.resigns ? 1u : 0u) << out;
-    EXPECT_EQ(shell.gameOver, c.resigns ? 1 : 0);
     const std::vector<std::string> sent = test::linesStartingWith(out, "move ");
     ASSERT_EQ(sent.size(), c.resigns ? 0u : 1u) << out;
     if (!c.resigns) {
@@ -303,11 +282,11 @@ TEST_F(GameLoop, XboardPondersOnTheExpectedReply) {
   searchHooks.onPoll = quitWhilePondering;
   std::string out = think();
   searchHooks.onPoll = nullptr;
-  EXPECT_EQ(count(out, "move "), 1u) << out;
-  EXPECT_EQ(shell.pendingCommand, COMMAND_QUIT);
-  EXPECT_EQ(shell.pondering, 0);
-  EXPECT_EQ(pos.gamePly, 3);  // the reply is taken back
-  EXPECT_EQ(gameRecord.gameLength, 2);
+  // The reply is taken back: three plies on the board.
+  EXPECT_EQ(
+      test::numbers(count(out, "move "), shell.pendingCommand, shell.pondering, pos.gamePly, gameRecord.gameLength),
+      test::numbers(1, COMMAND_QUIT, 0, 3, 2))
+      << out;
   EXPECT_NE(shell.ponderMove, 0u);
   EXPECT_EQ(pos.hashKey, computeHashKey());
 }
@@ -318,8 +297,7 @@ TEST_F(GameLoop, ASecondAnalyzeKeepsTheLimitsOfTheFirst) {
   shell.pendingCommand = COMMAND_ANALYZE;
   carryOutCommand();
   carryOutCommand();
-  EXPECT_EQ(timeControl.savedMaxMoveTime, 123);
-  EXPECT_EQ(timeControl.savedMaxSearchDepth, 7);
+  EXPECT_EQ(test::numbers(timeControl.savedMaxMoveTime, timeControl.savedMaxSearchDepth), test::numbers(123, 7));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "position/position.h"
 #include "search/hash_tables.h"
@@ -27,18 +28,16 @@ class UciCommand : public test::UciTest {
   void expectLimits(const GoCase &c) {
     shell.pondering = 0;
     send(c.go);
-    EXPECT_EQ(shell.pendingCommand, COMMAND_GO) << c.go;
-    EXPECT_EQ(shell.pondering, std::strstr(c.go, "ponder") ? 1 : 0) << c.go;
-    const int32_t actual[] = {timeControl.baseTime,        timeControl.maxMoveTime,    timeControl.timeIncrement,
-                              timeControl.movesToGo,       timeControl.maxSearchDepth, timeControl.clockTime[WHITE],
-                              timeControl.clockTime[BLACK]};
-    const int32_t expected[] = {c.baseTime, c.maxMoveTime, c.increment, c.movesToGo,
-                                c.depth,    c.whiteClock,  c.blackClock};
-    const char *names[] = {"baseTime", "maxMoveTime", "increment", "movesToGo", "depth", "white clock", "black clock"};
-    for (int i = 0; i < 7; i++)
-      if (expected[i] != ANY) {
-        EXPECT_EQ(actual[i], expected[i]) << c.go << ": " << names[i];
-      }
+    const TimeControl &tc = timeControl;
+    std::vector<int64_t> actual =
+        test::numbers(shell.pendingCommand, shell.pondering, tc.baseTime, tc.maxMoveTime, tc.timeIncrement,
+                      tc.movesToGo, tc.maxSearchDepth, tc.clockTime[WHITE], tc.clockTime[BLACK]);
+    const std::vector<int64_t> expected =
+        test::numbers(COMMAND_GO, std::strstr(c.go, "ponder") != nullptr, c.baseTime, c.maxMoveTime, c.increment,
+                      c.movesToGo, c.depth, c.whiteClock, c.blackClock);
+    for (size_t i = 0; i < actual.size(); i++)
+      if (expected[i] == ANY) actual[i] = ANY;  // not checked
+    EXPECT_EQ(actual, expected) << c.go;
   }
 };
 
@@ -113,28 +112,23 @@ TEST_F(UciCommand, InfiniteAnalysisAndStopRestoreTheLimits) {
   send("go infinite");
   EXPECT_EQ(shell.pendingCommand, COMMAND_ANALYZE);
   carryOutCommand();
-  EXPECT_EQ(shell.analyzeMode, 1);
-  EXPECT_EQ(timeControl.maxMoveTime, 0);
-  EXPECT_EQ(timeControl.maxSearchDepth, 60);
+  EXPECT_EQ(test::numbers(shell.analyzeMode, timeControl.maxMoveTime, timeControl.maxSearchDepth),
+            test::numbers(1, 0, 60));
   send("stop");
-  EXPECT_EQ(shell.analyzeMode, 0);
-  EXPECT_EQ(timeControl.maxMoveTime, 150);
-  EXPECT_EQ(shell.searchAbort, ABORT_STOP);
-  EXPECT_EQ(shell.engineSide, NO_COLOUR);
+  EXPECT_EQ(test::numbers(shell.analyzeMode, timeControl.maxMoveTime, shell.searchAbort, shell.engineSide),
+            test::numbers(0, 150, ABORT_STOP, NO_COLOUR));
   // A new position ends the analysis too: its search has been answered.
   send("go depth 9");
   send("go infinite");
   carryOutCommand();
   send("position startpos");
-  EXPECT_EQ(shell.analyzeMode, 0);
-  EXPECT_EQ(timeControl.maxSearchDepth, 9);
+  EXPECT_EQ(test::numbers(shell.analyzeMode, timeControl.maxSearchDepth), test::numbers(0, 9));
 }
 
 TEST_F(UciCommand, PositionFillsTheMoveListAndCommandArg) {
   std::strcpy(shell.commandArg, "left over from before");
   send("position startpos moves e2e4 e7e5 O-O-O 0-0 e7e8q");
-  EXPECT_EQ(shell.pendingCommand, COMMAND_SET_POSITION);
-  EXPECT_EQ(shell.searchAbort, ABORT_STOP);
+  EXPECT_EQ(test::numbers(shell.pendingCommand, shell.searchAbort), test::numbers(COMMAND_SET_POSITION, ABORT_STOP));
   EXPECT_STREQ(shell.commandArg, "M");
   const char *expected[] = {"e2e4", "e7e5", "O-O-O", "0-0", "e7e8q", ""};
   for (int i = 0; i < 6; i++) EXPECT_STREQ(gameRecord.moveTextList[i], expected[i]) << i;
@@ -184,15 +178,9 @@ TEST_F(UciCommand, Options) {
     send(c.line);
     if (shell.pendingCommand == COMMAND_NEW_GAME) carryOutCommand();
     shell.pendingCommand = COMMAND_NONE;
-    if (c.multiPV >= 0) {
-      EXPECT_EQ(shell.multiPV, c.multiPV) << c.line;
-    }
-    if (c.computer >= 0) {
-      EXPECT_EQ((shell.engineFlags & FLAG_OPPONENT_COMPUTER) != 0, c.computer == 1) << c.line;
-    }
-    if (c.bucketBits >= 0) {
-      EXPECT_EQ(ttBucketCount(), uint64_t(1) << c.bucketBits) << c.line;
-    }
+    EXPECT_EQ(c.multiPV < 0 ? -1 : shell.multiPV, c.multiPV) << c.line;
+    EXPECT_EQ(c.computer < 0 ? -1 : (shell.engineFlags & FLAG_OPPONENT_COMPUTER) != 0, c.computer) << c.line;
+    EXPECT_EQ(c.bucketBits < 0 ? 0 : ttBucketCount(), c.bucketBits < 0 ? 0 : uint64_t(1) << c.bucketBits) << c.line;
   }
   send("setoption name NalimovPath value " + std::string(5000, 'd'));
   EXPECT_EQ(std::strlen(tablebaseSettings.tbPath), size_t(5000));

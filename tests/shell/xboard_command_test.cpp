@@ -3,6 +3,7 @@
 // and "result" with learning.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "position/move_text.h"
@@ -21,18 +22,15 @@ class XboardCommand : public test::UciTest {
   }
   // Lines handled one by one, each command carried out as the loop does.
   static std::string play(const std::string &lines) {
-    testing::internal::CaptureStdout();
-    size_t at = 0;
-    while (at < lines.size()) {
-      size_t end = lines.find('\n', at);
-      if (end == std::string::npos) end = lines.size();
-      send(lines.substr(at, end - at));
-      if (shell.pendingFrom >= 0) playPendingMove();
-      carryOutCommand();
-      shell.pendingCommand = COMMAND_NONE;
-      at = end + 1;
-    }
-    return testing::internal::GetCapturedStdout();
+    std::istringstream in(lines);
+    return test::printedBy([&] {
+      for (std::string line; std::getline(in, line);) {
+        send(line);
+        if (shell.pendingFrom >= 0) playPendingMove();
+        carryOutCommand();
+        shell.pendingCommand = COMMAND_NONE;
+      }
+    });
   }
 };
 
@@ -51,7 +49,7 @@ TEST_F(XboardCommand, TimeControls) {
       {"level x y z", 0, 1, 0, 1, 1, 60},
       {"level 99999 9999999 -3", 1000, 2000000, 0, 4000, 2000000, 60},
       {"level 40 5", 0, 500, 0, 500, 500, 60},  // refused: the defaults stay
-      {"st 10", 0, 0, 0, 900, 1000, 60},  // a margin for the way to xboard
+      {"st 10", 0, 0, 0, 900, 1000, 60},        // a margin for the way to xboard
       {"st 0.5", 0, 0, 0, 40, 50, 60},
       {"st 0", 0, 0, 0, 1, 1, 60},
       {"st 1e9", 0, 0, 0, 1999900, 2000000, 60},
@@ -67,14 +65,12 @@ TEST_F(XboardCommand, TimeControls) {
     timeControl.clockTime[WHITE] = timeControl.clockTime[BLACK] = 500;
     const std::string out = play(c.lines);
     const TimeControl &tc = timeControl;
-    EXPECT_EQ(tc.movesToGo, c.movesToGo) << c.lines;
-    EXPECT_EQ(tc.baseTime, c.baseTime) << c.lines;
-    EXPECT_EQ(tc.timeIncrement, c.increment) << c.lines;
-    EXPECT_EQ(tc.maxMoveTime, c.maxMoveTime) << c.lines;
-    EXPECT_EQ(tc.clockTime[WHITE], c.clock) << c.lines;
-    EXPECT_EQ(tc.clockTime[BLACK], c.clock) << c.lines;
-    EXPECT_EQ(tc.maxSearchDepth, c.depth) << c.lines;
-    EXPECT_EQ(out.find("ERROR (wrong number of parameters)") != std::string::npos, std::string(c.lines) == "level 40 5")
+    // Only the short "level" is refused with an error.
+    EXPECT_EQ(test::numbers(tc.movesToGo, tc.baseTime, tc.timeIncrement, tc.maxMoveTime, tc.clockTime[WHITE],
+                            tc.clockTime[BLACK], tc.maxSearchDepth,
+                            out.find("ERROR (wrong number of parameters)") != std::string::npos),
+              test::numbers(c.movesToGo, c.baseTime, c.increment, c.maxMoveTime, c.clock, c.clock, c.depth,
+                            std::string(c.lines) == "level 40 5"))
         << c.lines;
   }
 }
@@ -83,21 +79,16 @@ TEST_F(XboardCommand, TimeControls) {
 // and before the opponent's move to the engine that plays Black; either way
 // the engine's own figure ends up on its own side.
 TEST_F(XboardCommand, TheEnginesClockEndsUpOnItsSide) {
+  const int32_t *clock = timeControl.clockTime;
   play("new\nlevel 40 5 0\nforce\ntime 700\notim 300\ngo");
-  EXPECT_EQ(shell.engineSide, WHITE);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 700);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 300);
+  EXPECT_EQ(test::numbers(shell.engineSide, clock[WHITE], clock[BLACK]), test::numbers(WHITE, 700, 300));
   play("new\nlevel 40 5 0\ntime 700\notim 300\ne2e4");
-  EXPECT_EQ(shell.engineSide, BLACK);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 700);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 300);
+  EXPECT_EQ(test::numbers(shell.engineSide, clock[WHITE], clock[BLACK]), test::numbers(BLACK, 300, 700));
   // A move in between: "time" no longer counts as crossed.
   play("new\nforce\ntime 700\notim 300\ne2e4\ngo");
-  EXPECT_EQ(shell.engineSide, BLACK);
-  EXPECT_EQ(timeControl.clockTime[BLACK], 700);
+  EXPECT_EQ(test::numbers(shell.engineSide, clock[BLACK]), test::numbers(BLACK, 700));
   EXPECT_EQ(play("time -5\notim 99999999"), "");
-  EXPECT_EQ(timeControl.clockTime[BLACK], -5);
-  EXPECT_EQ(timeControl.clockTime[WHITE], 2000000);
+  EXPECT_EQ(test::numbers(clock[WHITE], clock[BLACK]), test::numbers(2000000, -5));
 }
 
 TEST_F(XboardCommand, MoveWordsAndPonderHits) {
@@ -114,8 +105,7 @@ TEST_F(XboardCommand, MoveWordsAndPonderHits) {
   for (const auto &w : words) {
     shell.pendingFrom = shell.pendingTo = 99;
     send(w.word);
-    EXPECT_EQ(shell.pendingFrom, w.from) << w.word;
-    EXPECT_EQ(shell.pendingTo, w.to) << w.word;
+    EXPECT_EQ(test::numbers(shell.pendingFrom, shell.pendingTo), test::numbers(w.from, w.to)) << w.word;
   }
 
   // Pondering on e7e8=Q: a missing letter means a queen, as in the game.
@@ -131,17 +121,16 @@ TEST_F(XboardCommand, MoveWordsAndPonderHits) {
     shell.searchAbort = ABORT_NONE;
     gameRecord.gameLength = 4;
     send(r.word);
-    EXPECT_EQ(shell.searchAbort, r.hit ? ABORT_PONDER_HIT : ABORT_STOP) << r.word;
-    EXPECT_EQ(gameRecord.gameLength, r.hit ? 5 : 4) << r.word;
-    EXPECT_EQ(shell.pendingFrom < 0, r.hit) << r.word;
+    EXPECT_EQ(test::numbers(shell.searchAbort, gameRecord.gameLength, shell.pendingFrom < 0),
+              test::numbers(r.hit ? ABORT_PONDER_HIT : ABORT_STOP, r.hit ? 5 : 4, r.hit))
+        << r.word;
   }
   // A move while the engine thinks on its own time is not taken.
   shell.pondering = 0;
   shell.searchAbort = ABORT_NONE;
   shell.pendingFrom = -1;
   send("e7e8q");
-  EXPECT_EQ(shell.pendingFrom, -1);
-  EXPECT_EQ(shell.searchAbort, ABORT_NONE);
+  EXPECT_EQ(test::numbers(shell.pendingFrom, shell.searchAbort), test::numbers(-1, ABORT_NONE));
   // "?" moves now, but only on the engine's own time.
   send("?");
   EXPECT_EQ(shell.searchAbort, ABORT_MOVE_NOW);
@@ -166,14 +155,13 @@ TEST_F(XboardCommand, ResultAsksForLearningAndKeepsTheGame) {
     shell.engineFlags = c.learn ? shell.engineFlags | FLAG_LEARN : shell.engineFlags & ~FLAG_LEARN;
     shell.learnPending = shell.learnResult = 0;
     play(c.line);
-    EXPECT_EQ(shell.gameOver, 1) << c.line;
-    EXPECT_EQ(shell.learnPending, c.pending) << c.line;
-    EXPECT_EQ(shell.learnResult, c.result) << c.line;
+    EXPECT_EQ(test::numbers(shell.gameOver, shell.learnPending, shell.learnResult),
+              test::numbers(1, c.pending, c.result))
+        << c.line;
     const HashKey key = pos.hashKey;
     learnAfterResult();
-    EXPECT_EQ(pos.gamePly, 2);
+    EXPECT_EQ(test::numbers(pos.gamePly, shell.gameOver), test::numbers(2, 1)) << c.line;
     EXPECT_EQ(pos.hashKey, key);
-    EXPECT_EQ(shell.gameOver, 1);
   }
 }
 
