@@ -118,19 +118,13 @@ TEST_F(AbandonTest, AnAbandonedSearchLeavesTheRootAndItsBestResult) {
     const auto *x = reinterpret_cast<const uint8_t *>(&before), *y = reinterpret_cast<const uint8_t *>(&rootPart(pos));
     const size_t same = size_t(std::mismatch(x, x + sizeof pos, y).first - x);
     EXPECT_EQ(same, sizeof pos) << "the position differs at byte " << same;
-    EXPECT_EQ(pos.hashKey, computeHashKey());
-    EXPECT_EQ(pos.pawnKey, computePawnKey());
-    EXPECT_EQ(shell.searching, 0);
-    const Result result = currentResult();
-    if (iterationHadBest) {
-      // A root move of the running iteration had beaten the window: its line.
-      EXPECT_EQ(result.score, atAbort.score);
-      EXPECT_EQ(result.line, atAbort.line);
-    } else {
-      // Otherwise the line and score of the last completed iteration.
-      EXPECT_EQ(result.score, completed[abortDepth - 1].score);
-      EXPECT_EQ(result.line, completed[abortDepth - 1].line);
-    }
+    EXPECT_EQ(test::numbers(pos.hashKey == computeHashKey(), pos.pawnKey == computePawnKey(), shell.searching),
+              test::numbers(true, true, 0));
+    // If a root move of the running iteration had beaten the window, its
+    // line; otherwise the line and score of the last completed iteration.
+    const Result result = currentResult(), &expected = iterationHadBest ? atAbort : completed[abortDepth - 1];
+    EXPECT_EQ(result.score, expected.score);
+    EXPECT_EQ(result.line, expected.line);
     (iterationHadBest ? withBest : withoutBest)++;
   }
   // Both outcomes occur among these nodes.
@@ -150,10 +144,8 @@ TEST_F(AbandonTest, AnAbandonedPonderSearchOffersNoMove) {
   searchToDepth(8);
   abortCode = ABORT_MOVE_NOW;
   ASSERT_TRUE(aborted);
-  EXPECT_EQ(searchResult.pvLength, 0);
-  EXPECT_EQ(searchResult.lastSearchScore, 37);
-  EXPECT_EQ(shell.searching, 0);
-  EXPECT_EQ(pos.searchPly, 0);
+  EXPECT_EQ(test::numbers(searchResult.pvLength, searchResult.lastSearchScore, shell.searching, pos.searchPly),
+            test::numbers(0, 37, 0, 0));
 }
 
 TEST_F(AbandonTest, AStopFromTheInputEndsTheSearchAndLaterSearchesRun) {
@@ -161,14 +153,13 @@ TEST_F(AbandonTest, AStopFromTheInputEndsTheSearchAndLaterSearchesRun) {
   searchHooks.fixedPollMask = 0;
   sendLine("quit");  // sets the stop request like "stop" does
   searchToDepth(20);
-  EXPECT_EQ(shell.searchAbort, ABORT_STOP);
-  EXPECT_EQ(driver.lastCompletedDepth, 2);  // the poll first looks in iteration 3
-  EXPECT_EQ(shell.searching, 0);
+  // The poll first looks in iteration 3.
+  EXPECT_EQ(test::numbers(shell.searchAbort, driver.lastCompletedDepth, shell.searching),
+            test::numbers(ABORT_STOP, 2, 0));
   EXPECT_GE(searchResult.pvLength, 1);
   // The next search is not disturbed by the last one's stop.
   searchToDepth(3);
-  EXPECT_EQ(shell.searchAbort, ABORT_NONE);
-  EXPECT_EQ(driver.lastCompletedDepth, 3);
+  EXPECT_EQ(test::numbers(shell.searchAbort, driver.lastCompletedDepth), test::numbers(ABORT_NONE, 3));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <utility>
 
+#include "test_support.h"
+
 namespace {
 
 // A key whose bucket, low 16 bits and high word are chosen: keys with the
@@ -47,8 +49,10 @@ class HashTablesTest : public ::testing::Test {
 // with them; here the edges of the conversion.
 TEST(HashSizing, BucketsFromBytesAndKilobytes) {
   const std::pair<uint64_t, int> bytes[] = {
-      {1024 * 48, 22}, {1023 * 48, 23}, {0, 23},  // at least 512 buckets
-      {~0ull, MIN_HASH_SHIFT},                    // capped at 2^24 buckets
+      {1024 * 48, 22},
+      {1023 * 48, 23},
+      {0, 23},                  // at least 512 buckets
+      {~0ull, MIN_HASH_SHIFT},  // capped at 2^24 buckets
   };
   for (auto [size, shift] : bytes) EXPECT_EQ(hashShiftForBytes(size), shift) << size;
   // "TT_SIZE" below 48 kilobytes, negative included, means 3,100.
@@ -90,9 +94,8 @@ TEST_F(HashTablesTest, AllocationFailures) {
   const HashKey key = keyOf(3, 7, 9);
   store(key, 4, 0x123);
   setTableAllocator(failLargeBlocks);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(resizeTransTable(64), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR (not enough memory): resizeTransTable\n");
+  EXPECT_EQ(test::printedBy([] { EXPECT_EQ(resizeTransTable(64), 0); }),
+            "ERROR (not enough memory): resizeTransTable\n");
   EXPECT_EQ(hashTables.trans, old);
   EXPECT_EQ(ttBucketCount(), 16384u);
   EXPECT_EQ(probeTransTable(key), nullptr);
@@ -118,17 +121,12 @@ TEST_F(HashTablesTest, StoreWritesTheBoundAndKeepsTheMoveOfAFailLow) {
   const TTEntry &e = bucket(a)[0];
   storeTransTable(a, 4, 5, -10, 10, 0xFF000111, TT_MATE_THREAT);
   EXPECT_TRUE(entryMatches(e, a));
-  EXPECT_EQ(e.move, 0x111u);  // the 24-bit form
-  EXPECT_EQ(e.flags, TT_EXACT | TT_MATE_THREAT);
-  EXPECT_EQ(e.age, 10);
+  // The move in its 24-bit form.
+  EXPECT_EQ(test::numbers(e.move, e.flags, e.age), test::numbers(0x111, TT_EXACT | TT_MATE_THREAT, 10));
   storeTransTable(a, 5, -30, -10, 10, 0x222, TT_THREAT);  // failed low: its move is no best move
-  EXPECT_EQ(e.move, 0x111u);
-  EXPECT_EQ(e.depth, 5);
-  EXPECT_EQ(e.score, -30);
-  EXPECT_EQ(e.flags, TT_UPPER | TT_THREAT);
+  EXPECT_EQ(test::numbers(e.move, e.depth, e.score, e.flags), test::numbers(0x111, 5, -30, TT_UPPER | TT_THREAT));
   store(a, 6, 0x333, 40);  // failed high: the new move counts
-  EXPECT_EQ(e.move, 0x333u);
-  EXPECT_EQ(e.flags, TT_LOWER);
+  EXPECT_EQ(test::numbers(e.move, e.flags), test::numbers(0x333, TT_LOWER));
   store(b, 9, 0x444, -30);  // a new position takes its move even failing low
   EXPECT_EQ(e.move, 0x444u);
 }
@@ -153,9 +151,8 @@ TEST_F(HashTablesTest, ProbesAndCutoffs) {
     int depth, alpha, beta;
     bool tree, quiescence;
   } cases[] = {
-      {TT_UPPER, 5, 20, 30, true, true},     {TT_UPPER, 6, 20, 30, false, true},
-      {TT_UPPER, 5, 19, 30, false, false},   {TT_LOWER, 3, 0, 20, true, true},
-      {TT_LOWER, 3, 0, 21, false, false},    {TT_EXACT, 1, 100, 200, false, true},
+      {TT_UPPER, 5, 20, 30, true, true},      {TT_UPPER, 6, 20, 30, false, true}, {TT_UPPER, 5, 19, 30, false, false},
+      {TT_LOWER, 3, 0, 20, true, true},       {TT_LOWER, 3, 0, 21, false, false}, {TT_EXACT, 1, 100, 200, false, true},
       {TT_EXACT, 1, -200, -100, false, true},
   };
   for (const auto &c : cases) {
@@ -167,10 +164,11 @@ TEST_F(HashTablesTest, ProbesAndCutoffs) {
     q.score = 20;
     q.flags = c.flags;
     int score = 0, qScore = 0;
-    EXPECT_EQ(ttCutoff(e, c.depth, c.alpha, c.beta, &score), c.tree) << &c - cases;
-    EXPECT_EQ(quiesceCutoff(q, c.alpha, c.beta, &qScore), c.quiescence) << &c - cases;
-    EXPECT_EQ(c.tree ? score : 20, 20) << &c - cases;
-    EXPECT_EQ(c.quiescence ? qScore : 20, 20) << &c - cases;
+    const bool tree = ttCutoff(e, c.depth, c.alpha, c.beta, &score);
+    const bool quiescence = quiesceCutoff(q, c.alpha, c.beta, &qScore);
+    EXPECT_EQ(test::numbers(tree, quiescence, c.tree ? score : 20, c.quiescence ? qScore : 20),
+              test::numbers(c.tree, c.quiescence, 20, 20))
+        << &c - cases;
   }
 }
 

@@ -50,15 +50,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SearchTest, NoLegalMoveLeavesNoMove) {
   setPosition("R5k1/5ppp/8/8/8/8/5PPP/6K1 b - -");  // checkmate
   searchToDepth(5);
-  EXPECT_EQ(searchResult.pvLength, 0);
-  EXPECT_EQ(searchResult.lastSearchScore, -10000);
-  EXPECT_EQ(pos.searchPly, 0);
-  EXPECT_EQ(shell.searching, 0);
+  EXPECT_EQ(test::numbers(searchResult.pvLength, searchResult.lastSearchScore, pos.searchPly, shell.searching),
+            test::numbers(0, -10000, 0, 0));
 
   setPosition("k7/2Q5/1K6/8/8/8/8/8 b - -");  // stalemate
   searchToDepth(5);
-  EXPECT_EQ(searchResult.pvLength, 0);
-  EXPECT_EQ(searchResult.lastSearchScore, 0);
+  EXPECT_EQ(test::numbers(searchResult.pvLength, searchResult.lastSearchScore), test::numbers(0, 0));
 }
 
 TEST_F(SearchTest, MateOnTheHundredthPlyBeatsTheFiftyMoveRule) {
@@ -66,17 +63,15 @@ TEST_F(SearchTest, MateOnTheHundredthPlyBeatsTheFiftyMoveRule) {
   setPosition("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -");
   pos.fiftyCount = 99;
   searchToDepth(3);
-  EXPECT_EQ(bestMoveText(), "a1a8");
-  EXPECT_EQ(searchResult.lastSearchScore, 9999);
+  EXPECT_EQ(bestMoveText() + " " + std::to_string(searchResult.lastSearchScore), "a1a8 9999");
 
   // Once the count stands at 100 the game is drawn: the root answers at
   // once with a move and the draw score.
   setPosition("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -");
   pos.fiftyCount = 100;
   searchToDepth(6);
-  EXPECT_EQ(searchResult.lastSearchScore, 0);
-  EXPECT_EQ(bestMoveText().size(), 4u);
-  EXPECT_EQ(driver.lastCompletedDepth, 0);
+  EXPECT_EQ(test::numbers(searchResult.lastSearchScore, bestMoveText().size(), driver.lastCompletedDepth),
+            test::numbers(0, 4, 0));
 }
 
 TEST_F(SearchTest, SearchesNearTheEndOfTheGameHistory) {

@@ -39,9 +39,7 @@ class OutputTest : public SearchTest {
     while (n-- > 0) unmakeMove();
   }
   static std::string printed(int depth, int score) {
-    CaptureStdout();
-    printPV(depth, score);
-    return GetCapturedStdout();
+    return test::printedBy([=] { printPV(depth, score); });
   }
 };
 
@@ -97,8 +95,7 @@ TEST_F(OutputTest, XboardLinesOfTheTableAndOfTheLastSearch) {
   tree.pvTable[0][3] = test::findMove("d2d4");
   tree.pvLength[0] = 4;
   EXPECT_EQ(printed(2, 0), " 2     0      0 0   e4 e5\n");
-  EXPECT_EQ(tree.pvLength[0], 2);
-  EXPECT_EQ(searchResult.pvLength, 2);
+  EXPECT_EQ(test::numbers(tree.pvLength[0], searchResult.pvLength), test::numbers(2, 2));
   // In tablebase draw mode the score shows as 0.
   driver.tbProbeLimit = -2;
   EXPECT_EQ(printed(2, 150), " 2     0      0 0   e4 e5\n");
@@ -130,8 +127,7 @@ TEST_F(OutputTest, XboardLinesOfTheTableAndOfTheLastSearch) {
   // Depth 2 allows one more move; depth 8 takes both.
   EXPECT_EQ(printed(2, 5), " 2     5      0 0   e4 e5\n");
   EXPECT_EQ(printed(8, 5), " 8     5      0 0   e4 e5 Nf3\n");
-  EXPECT_EQ(searchResult.pvLength, 3);
-  EXPECT_EQ(moveTo(searchResult.pvLine[1]), test::square("e5"));
+  EXPECT_EQ(test::numbers(searchResult.pvLength, moveTo(searchResult.pvLine[1])), test::numbers(3, test::square("e5")));
 }
 
 TEST_F(OutputTest, FailMarksAndProgressLines) {
@@ -158,9 +154,7 @@ TEST_F(OutputTest, FailMarksAndProgressLines) {
   printCurrentMove(test::findMove("g1f3"), 4, 1500);
   EXPECT_EQ(GetCapturedStdout(), "info depth 6 seldepth 6\ninfo currmove g1f3 currmovenumber 4 nodes 3000 nps 2000\n");
   shell.engineFlags = XBOARD;
-  CaptureStdout();
-  printDepthLine();
-  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(test::printedBy(printDepthLine), "");
 }
 
 TEST_F(OutputTest, MultiPVLinesFollowTheBestLine) {
@@ -173,9 +167,7 @@ TEST_F(OutputTest, MultiPVLinesFollowTheBestLine) {
   driver.multipvScore[2] = -10000;  // not filled: the listing ends
   driver.multipvLines[1][0] = test::findMove("d2d4");
   driver.multipvLines[1][1] = 0;
-  CaptureStdout();
-  printMultiPV(4);
-  EXPECT_EQ(GetCapturedStdout(),
+  EXPECT_EQ(test::printedBy([] { printMultiPV(4); }),
             "info score cp 30 depth 4 seldepth 4 time 0 nodes 0 nps 0 multipv 1 pv e2e4 e7e5\n"
             "info score mate 2 multipv 2 pv d2d4\n");
 }

@@ -41,8 +41,7 @@ TEST(SeriousCheck, BothVersionsAnswer) {
   for (const auto &c : cases) {
     playFrom(c.fen, c.move);
     ASSERT_NE(pos.checkInfo[pos.gamePly], CHECK_NONE) << c.why;
-    EXPECT_EQ(seriousCheck(), c.serious) << c.why;
-    EXPECT_EQ(seriousCheckInSearch(), c.serious) << c.why;
+    EXPECT_EQ(test::numbers(seriousCheck(), seriousCheckInSearch()), test::numbers(c.serious, c.serious)) << c.why;
   }
 }
 
@@ -182,8 +181,7 @@ TEST_F(QuiesceTest, TheDeepestPlyOnlyEvaluates) {
   pos.searchPly = 62;
   moveListStart[62] = 100;
   EXPECT_EQ(quiesce(-10000, 10000, 3), evaluate(-10000, 10000));
-  EXPECT_EQ(tree.selDepth, 62);
-  EXPECT_EQ(tree.nodeCount, 1u);
+  EXPECT_EQ(test::numbers(tree.selDepth, tree.nodeCount), test::numbers(62, 1));
 }
 
 TEST_F(QuiesceTest, ACheckThatCanBeAnsweredByATakingMayStandPat) {

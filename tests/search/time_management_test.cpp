@@ -55,10 +55,10 @@ TEST_F(TimeTest, AllocationFromTheClocks) {
     pos.gamePly = c.gamePly;
     searchResult.lastSearchScore = c.lastScore;
     allocateTime();
-    const std::string what = "case " + std::to_string(&c - cases);
-    EXPECT_EQ(timing.targetMoveTime, c.target) << what;
-    EXPECT_EQ(c.limit < 0 ? -1 : timeControl.maxMoveTime, c.limit) << what;
-    EXPECT_EQ(c.reserve < 0 ? -1 : timing.timeReserve, c.reserve) << what;
+    EXPECT_EQ(test::numbers(timing.targetMoveTime, c.limit < 0 ? -1 : timeControl.maxMoveTime,
+                            c.reserve < 0 ? -1 : timing.timeReserve),
+              test::numbers(c.target, c.limit, c.reserve))
+        << "case " << &c - cases;
   }
   pos.gamePly = 0;
 
@@ -77,8 +77,7 @@ TEST_F(TimeTest, AllocationFromTheClocks) {
   timeControl.baseTime = timeControl.movesToGo = 0;
   timeControl.maxMoveTime = 300;
   allocateTime();
-  EXPECT_EQ(timing.targetMoveTime, 300);
-  EXPECT_EQ(timeControl.maxMoveTime, 300);
+  EXPECT_EQ(test::numbers(timing.targetMoveTime, timeControl.maxMoveTime), test::numbers(300, 300));
 }
 
 // A short clock is never overspent: the target is a thirtieth of what is
@@ -89,14 +88,17 @@ TEST_F(TimeTest, AShortClockIsNeverOverspent) {
   const struct {
     int mine, theirs, movesToGo, increment, target, limit;
   } cases[] = {
-      {100, 100, 0, 0, 95 / 30, 10}, {10, 100, 0, 0, 1, 1},    {60, 60, 0, 5, 55 / 30 + 3, 11},
-      {100, 100, 20, 0, 95 / 20, 5}, {1000, 1000, 0, 500, 995 / 30 + 375, (1000 - 5) / 2},
+      {100, 100, 0, 0, 95 / 30, 10},
+      {10, 100, 0, 0, 1, 1},
+      {60, 60, 0, 5, 55 / 30 + 3, 11},
+      {100, 100, 20, 0, 95 / 20, 5},
+      {1000, 1000, 0, 500, 995 / 30 + 375, (1000 - 5) / 2},
   };
   for (const auto &c : cases) {
     clocks(c.mine, c.theirs, c.movesToGo, c.increment);
     allocateTime();
-    EXPECT_EQ(timing.targetMoveTime, c.target) << c.mine << " " << c.movesToGo << " " << c.increment;
-    EXPECT_EQ(timeControl.maxMoveTime, c.limit) << c.mine << " " << c.movesToGo << " " << c.increment;
+    EXPECT_EQ(test::numbers(timing.targetMoveTime, timeControl.maxMoveTime), test::numbers(c.target, c.limit))
+        << c.mine << " " << c.movesToGo << " " << c.increment;
   }
 }
 
@@ -146,9 +148,9 @@ TEST_F(TimeTest, ThePollExtendsTheTargetWhenTheSearchIsInTrouble) {
     shell.pondering = c.pondering;
     fakeNow = c.at * 10;
     const TimeCheck check = measureTime();
-    const std::string what = "case " + std::to_string(&c - cases);
-    EXPECT_EQ(c.limit < 0 ? -1 : check.limit, c.limit) << what;
-    EXPECT_EQ(c.elapsed < 0 ? -1 : check.elapsed, c.elapsed) << what;
+    EXPECT_EQ(test::numbers(c.limit < 0 ? -1 : check.limit, c.elapsed < 0 ? -1 : check.elapsed),
+              test::numbers(c.limit, c.elapsed))
+        << "case " << &c - cases;
   }
 }
 
@@ -165,12 +167,11 @@ TEST_F(TimeTest, AFixedTimeSearchStopsAtItsLimit) {
   fakeStep = 1;
   timeControl.searchStartTime = elapsedMs();
   think();
-  EXPECT_EQ(shell.searchAbort, ABORT_MOVE_NOW);
+  EXPECT_EQ(test::numbers(shell.searchAbort, pos.searchPly), test::numbers(ABORT_MOVE_NOW, 0));
   EXPECT_GE(deepestPolled, 3);
   EXPECT_GE(searchResult.pvLength, 1);
   // Stopped at the first poll past one second.
   EXPECT_GE(elapsedMs() - timeControl.searchStartTime, 1000);
-  EXPECT_EQ(pos.searchPly, 0);
 }
 
 // A ponder search on the initial position (a quiet score near 0) that the
@@ -189,12 +190,12 @@ TEST_F(TimeTest, APonderHitContinuesOnTheEnginesClock) {
   fakeStep = 20;
   const int64_t ponderStart = timeControl.searchStartTime = elapsedMs();
   think();
-  EXPECT_EQ(shell.pondering, 0);
+  // Time allocated at the hit, and the search ended on time.
+  EXPECT_EQ(test::numbers(shell.pondering, timing.targetMoveTime, shell.searchAbort),
+            test::numbers(0, 1492, ABORT_MOVE_NOW));
   EXPECT_GE(searchResult.pvLength, 1);
   EXPECT_GT(timeControl.searchStartTime, ponderStart);  // the clock started again at the hit
-  EXPECT_EQ(timing.targetMoveTime, 1492);               // time allocated at the hit
   EXPECT_GT(timing.ponderTimeUsed, 0);                  // the pondering time is credited
-  EXPECT_EQ(shell.searchAbort, ABORT_MOVE_NOW);         // the search ended on time
 }
 
 }  // namespace

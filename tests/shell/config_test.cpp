@@ -8,6 +8,7 @@
 #include "engine_process.h"
 #include "search/hash_tables.h"
 #include "shell/engine_state.h"
+#include "test_support.h"
 
 namespace {
 
@@ -77,9 +78,9 @@ TEST_F(ConfigTest, EveryRule) {
   for (const auto &c : cases) {
     read(c.file);
     const char *file = c.file ? c.file : "(none)";
-    EXPECT_EQ(hashTables.hashShift, c.shift) << file;
-    EXPECT_EQ(tablebaseSettings.tbCacheMB, c.cacheMB) << file;
-    EXPECT_EQ(shell.engineFlags, c.flags) << file;
+    EXPECT_EQ(test::numbers(hashTables.hashShift, tablebaseSettings.tbCacheMB, shell.engineFlags),
+              test::numbers(c.shift, c.cacheMB, c.flags))
+        << file;
     EXPECT_STREQ(tablebaseSettings.tbPath, c.path) << file;
   }
 }

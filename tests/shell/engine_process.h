@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,24 @@ inline std::vector<std::string> linesStartingWith(const std::string &text, const
     if (line.compare(0, start.size(), start) == 0) found.push_back(line);
   }
   return found;
+}
+
+inline bool fileExists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
+// The whole file, empty if it cannot be read.
+inline std::string fileText(const std::string &path) {
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
+}
+
+// Knights going out and back, `plies` moves separated by spaces: g1f3 g8f6
+// f3g1 f6g8 ..., or b1c3 b8c6 c3b1 c6b8 ... on the queenside.
+inline std::string knightShuffle(int plies, bool queenside = false) {
+  static const char *const cycles[2][4] = {{"g1f3", "g8f6", "f3g1", "f6g8"}, {"b1c3", "b8c6", "c3b1", "c6b8"}};
+  std::string moves;
+  for (int i = 0; i < plies; i++) moves += (i ? " " : "") + std::string(cycles[queenside][i % 4]);
+  return moves;
 }
 
 // A fresh empty directory, removed with its files when the object goes.
@@ -180,6 +199,7 @@ class EngineProcess {
     return run;
   }
   const std::string &output() const { return output_; }
+  size_t count(const std::string &start) const { return linesStartingWith(output_, start).size(); }
 
  private:
   bool readSome() {

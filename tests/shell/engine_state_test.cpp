@@ -11,6 +11,7 @@
 #include "shell/clock.h"
 #include "shell/dispatcher.h"
 #include "shell/startup.h"
+#include "test_support.h"
 
 namespace {
 
@@ -45,11 +46,8 @@ void *noMemory(size_t, size_t) { return nullptr; }
 
 TEST_F(EngineStateTest, InitAppReportsMissingMemory) {
   setTableAllocator(noMemory);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(initApp(), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR (not enough memory): initApp\n");
-  EXPECT_EQ(hashTables.trans, nullptr);
-  EXPECT_EQ(hashTables.pawn, nullptr);
+  EXPECT_EQ(test::printedBy([] { EXPECT_EQ(initApp(), 0); }), "ERROR (not enough memory): initApp\n");
+  EXPECT_TRUE(!hashTables.trans && !hashTables.pawn);
 }
 
 TEST_F(EngineStateTest, RepeatedNamingNeverRunsPastTheName) {
@@ -63,12 +61,10 @@ TEST_F(EngineStateTest, ProtocolChoiceAndConsoleCommandsWaitForTheSearch) {
   ASSERT_EQ(initApp(), 1);
   TTBucket *table = hashTables.trans;
   shell.searching = 1;
-  testing::internal::CaptureStdout();
   for (const char *command : {"xboard", "uci", "board", "egtb", "si", "chk eval", "UCI"}) {
     std::string line = command;
-    dispatchLine(line.data());
+    EXPECT_EQ(test::printedBy([&] { dispatchLine(line.data()); }), "") << command;
   }
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(hashTables.trans, table);
   EXPECT_EQ(shell.engineFlags & (FLAG_XBOARD | FLAG_UCI), FLAG_XBOARD);
 }

@@ -42,12 +42,6 @@ class GameLoop : public test::UciTest {
     return test::printedBy(playPendingMove);
   }
   static void useXboard(int flags = 0) { shell.engineFlags = (shell.engineFlags & ~FLAG_UCI) | FLAG_XBOARD | flags; }
-  static std::string knightShuffle(int plies) {
-    static const char *cycle[] = {" g1f3", " g8f6", " f3g1", " f6g8"};
-    std::string moves;
-    for (int i = 0; i < plies; i++) moves += cycle[i % 4];
-    return moves;
-  }
 };
 
 // Each list on the game its predecessor left.  A list that extends the game
@@ -112,13 +106,14 @@ TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {
 
 TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   const std::string maximum = "ERROR (maximum number of moves reached): main\n";
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(900)), maximum);
+  EXPECT_EQ(command("position startpos moves " + test::knightShuffle(900)), maximum);
   EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength, gameRecord.listCutShort, shell.gameOver),
             test::numbers(MAX_GAME_LENGTH, MAX_GAME_LENGTH - 1, 1, 1));
   // A list that just fits is the game on the board.
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH)), "1/2-1/2 {Draw by fifty move rule}\n");
+  EXPECT_EQ(command("position startpos moves " + test::knightShuffle(MAX_GAME_LENGTH)),
+            "1/2-1/2 {Draw by fifty move rule}\n");
   EXPECT_EQ(test::numbers(gameRecord.listCutShort, pos.gamePly), test::numbers(0, MAX_GAME_LENGTH));
-  EXPECT_EQ(command("position startpos moves" + knightShuffle(MAX_GAME_LENGTH + 1)), maximum);
+  EXPECT_EQ(command("position startpos moves " + test::knightShuffle(MAX_GAME_LENGTH + 1)), maximum);
   EXPECT_EQ(gameRecord.listCutShort, 1);
   EXPECT_STREQ(gameRecord.moveTextList[0], "g1f3");  // the same game: not replayed
 

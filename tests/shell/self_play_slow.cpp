@@ -4,7 +4,6 @@
 // of games can be changed with VORN_SELF_PLAY_GAMES (a factor in percent,
 // default 100); the PGN files stay in VORN_SELF_PLAY_DIR when it is set.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,15 +18,10 @@ const char *const toolPath = VORN_BINARY_DIR "/tools/vorn-self-play";
 const std::string engine = "--engine '" VORN_BINARY_DIR "/vorn'";
 const char *const stockfishPath = "/usr/games/stockfish";
 
-bool exists(const char *path) {
-  struct stat info;
-  return stat(path, &info) == 0;
-}
-
 // Plays `planned` games (scaled by VORN_SELF_PLAY_GAMES) and prints the
 // summary; the tool's exit code is 0 only when no game ended by a fault.
 void expectNoFault(const std::string &name, int planned, const std::string &arguments) {
-  if (!exists(toolPath)) GTEST_SKIP() << "vorn-self-play is not built";
+  if (!test::fileExists(toolPath)) GTEST_SKIP() << "vorn-self-play is not built";
   const char *factor = std::getenv("VORN_SELF_PLAY_GAMES");
   const int games = std::max(2, planned * (factor ? std::atoi(factor) : 100) / 100);
   const char *keep = std::getenv("VORN_SELF_PLAY_DIR");
@@ -54,7 +48,7 @@ TEST(Match, AgainstItselfThroughXboardOnePondering) {
 }
 
 TEST(Match, AgainstAWeakenedStockfish) {
-  if (!exists(stockfishPath)) GTEST_SKIP() << "stockfish is not installed";
+  if (!test::fileExists(stockfishPath)) GTEST_SKIP() << "stockfish is not installed";
   expectNoFault("stockfish", 20,
                 engine + " --engine " + stockfishPath +
                     " --option UCI_LimitStrength=true --option UCI_Elo=1500 --option Threads=1 --option Hash=16"

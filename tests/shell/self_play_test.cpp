@@ -2,10 +2,7 @@
 // scripted engines that break the rules: each fault must end the game with
 // its reason, and a clean match must end by the rules.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "engine_process.h"
@@ -18,17 +15,14 @@ const std::string engine = "--engine '" VORN_BINARY_DIR "/vorn'";
 class SelfPlay : public ::testing::Test {
  protected:
   void SetUp() override {
-    struct stat info;
-    if (stat(toolPath, &info) != 0) GTEST_SKIP() << "vorn-self-play is not built";
+    if (!test::fileExists(toolPath)) GTEST_SKIP() << "vorn-self-play is not built";
   }
   // Runs the tool; the games it wrote are left in `pgn`.
   test::EngineRun run(const std::string &arguments) {
     const std::string pgnPath = dir.path + "/games.pgn";
     test::EngineRun result =
         test::runCommand(std::string("'") + toolPath + "' --pgn '" + pgnPath + "' " + arguments, 60000);
-    std::stringstream text;
-    text << std::ifstream(pgnPath).rdbuf();
-    pgn = text.str();
+    pgn = test::fileText(pgnPath);
     return result;
   }
   // A scripted engine: answers the handshake, then `onGo` for every "go".
@@ -47,21 +41,17 @@ class SelfPlay : public ::testing::Test {
 // and the other on the clock.
 TEST_F(SelfPlay, AShortMatchEndsByTheRulesAndIsWrittenAsPgn) {
   const std::string openings = dir.write("openings.txt", "# comment\n1. e4 c5 2. Nf3\n");
-  test::EngineRun result =
-      run(engine + " --depth 1 " + engine + " --tc 2+0.05 --max-plies 30 --openings '" + openings + "' --log '" +
-          dir.path + "/games.log'");
+  test::EngineRun result = run(engine + " --depth 1 " + engine + " --tc 2+0.05 --max-plies 30 --openings '" + openings +
+                               "' --log '" + dir.path + "/games.log'");
   EXPECT_EQ(result.exitCode, 0) << result.output;
   // Both engines are told to quit while the log is still open.
-  std::stringstream log;
-  log << std::ifstream(dir.path + "/games.log").rdbuf();
-  EXPECT_NE(log.str().find("[1] > quit"), std::string::npos);
-  EXPECT_NE(log.str().find("[2] > quit"), std::string::npos);
-  EXPECT_NE(result.output.find("Faults: 0"), std::string::npos) << result.output;
-  EXPECT_NE(result.output.find("Score of Vorn 2.0 vs Vorn 2.0: "), std::string::npos) << result.output;
-  EXPECT_NE(pgn.find("[Round \"2\"]"), std::string::npos) << pgn;
+  const std::string log = test::fileText(dir.path + "/games.log");
+  for (const char *quit : {"[1] > quit", "[2] > quit"}) EXPECT_NE(log.find(quit), std::string::npos) << quit;
+  for (const char *line : {"Faults: 0", "Score of Vorn 2.0 vs Vorn 2.0: "})
+    EXPECT_NE(result.output.find(line), std::string::npos) << result.output;
+  for (const char *tag : {"[Round \"2\"]", "[Termination \"", "[White \"Vorn 2.0\"]"})
+    EXPECT_NE(pgn.find(tag), std::string::npos) << pgn;
   EXPECT_EQ(test::linesStartingWith(pgn, "1. e4 c5 2. Nf3 ").size(), 2u) << pgn;
-  EXPECT_NE(pgn.find("[Termination \""), std::string::npos);
-  EXPECT_NE(pgn.find("[White \"Vorn 2.0\"]"), std::string::npos);
   EXPECT_EQ(pgn.find("Termination \"rules infraction\""), std::string::npos);
 }
 

@@ -26,17 +26,6 @@ std::vector<std::string> words(const std::string &text) {
   return list;
 }
 
-const char *const kingside[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
-
-std::string knightShuffle(int plies, const char *const *cycle = kingside) {
-  std::string moves;
-  for (int i = 0; i < plies; i++) {
-    if (i) moves += ' ';
-    moves += cycle[i % 4];
-  }
-  return moves;
-}
-
 class UciSession : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,7 +33,7 @@ class UciSession : public ::testing::Test {
     ASSERT_TRUE(engine.waitForLines("uciok", 1));
   }
   void send(const std::string &text) { engine.send(text); }
-  size_t count(const std::string &start) const { return test::linesStartingWith(engine.output(), start).size(); }
+  size_t count(const std::string &start) const { return engine.count(start); }
   size_t answers() const { return count("bestmove"); }
   // Everything sent so far has been handled when "readyok" comes back.
   void sync() {
@@ -137,9 +126,9 @@ TEST_F(UciSession, PonderThenPonderhitThenStop) {
 }
 
 TEST_F(UciSession, GamesThatAreOverStillGetOneAnswer) {
-  expectLegalAnswer("", knightShuffle(8), "go depth 3");
+  expectLegalAnswer("", test::knightShuffle(8), "go depth 3");
   EXPECT_GE(count("1/2-1/2 {Draw by repetition}"), 1u);
-  expectLegalAnswer("", knightShuffle(100), "go depth 3");
+  expectLegalAnswer("", test::knightShuffle(100), "go depth 3");
   EXPECT_GE(count("1/2-1/2 {Draw by fifty move rule}"), 1u);
   EXPECT_EQ(answerTo("", "f2f3 e7e5 g2g4 d8h4", "go depth 3"), "0000");  // checkmate
   const char *stalemate = "7k/5Q2/6K1/8/8/8/8/8 b - -";
@@ -150,19 +139,18 @@ TEST_F(UciSession, GamesThatAreOverStillGetOneAnswer) {
 TEST_F(UciSession, AtTheMaximumGameLengthTheEngineStillAnswers) {
   // 696 plies of knight moves, 32 pawn moves, then knights again: 735 plies
   // without a third repetition, and more that the record has no room for.
-  static const char *const queenside[] = {"b1c3", "b8c6", "c3b1", "c6b8"};
   std::string pawns;
   for (int step = 0; step < 2; step++)
     for (char file = 'a'; file <= 'h'; file++)
       pawns += std::string{' ', file, char('2' + step), file, char('3' + step),
                            ' ', file, char('7' - step), file, char('6' - step)};
-  const std::string fits = knightShuffle(696) + pawns + " " + knightShuffle(7, queenside);
+  const std::string fits = test::knightShuffle(696) + pawns + " " + test::knightShuffle(7, true);
   ASSERT_EQ(words(fits).size(), size_t(MAX_GAME_LENGTH));
   const std::string maximum = "ERROR (maximum number of moves reached): main";
 
   // A game longer than the record is not set up: no move of the board
   // would be a move of the game sent.
-  const std::string twentyMore = knightShuffle(27, queenside).substr(7 * 5);  // the cycle goes on
+  const std::string twentyMore = test::knightShuffle(27, true).substr(7 * 5);  // the cycle goes on
   EXPECT_EQ(answerTo("", fits + " " + twentyMore, "go depth 3"), "0000");
   EXPECT_EQ(count(maximum), 1u);
   // A game that just fits is searched and its move played.

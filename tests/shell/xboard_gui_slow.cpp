@@ -5,10 +5,8 @@
 // debug log.  xboard exits with 0 even after a forfeit, so the PGN decides.
 // Needs: apt-get install xboard xvfb xauth fairymax.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,17 +14,6 @@
 #include "engine_process.h"
 
 namespace {
-
-bool exists(const char *path) {
-  struct stat info;
-  return stat(path, &info) == 0;
-}
-
-std::string readFile(const std::string &path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
 
 struct Game {
   std::string white, black, result, ending;
@@ -55,7 +42,7 @@ std::vector<Game> gamesOf(const std::string &pgn) {
 void expectCleanMatch(const std::string &name, int games, const std::string &options) {
   const char *const xboard = "/usr/games/xboard";
   const char *const fairymax = "/usr/games/fairymax";
-  if (!exists(xboard) || !exists("/usr/bin/xvfb-run") || !exists(fairymax))
+  if (!test::fileExists(xboard) || !test::fileExists("/usr/bin/xvfb-run") || !test::fileExists(fairymax))
     GTEST_SKIP() << "needs xboard, xvfb-run and fairymax (apt-get install xboard xvfb xauth fairymax)";
   test::TempDir dir;
   const std::string command = "cd '" + dir.path + "' && HOME='" + dir.path + "' xvfb-run -a " + xboard + " -fcp '" +
@@ -64,8 +51,8 @@ void expectCleanMatch(const std::string &name, int games, const std::string &opt
                               " -saveGameFile out.pgn -autoCallFlag true -debugMode true -nameOfDebugFile xb.debug"
                               " -popupExitMessage false -popupMoveErrors false";
   test::runCommand(command, games * 10 * 60 * 1000);
-  const std::string pgn = readFile(dir.path + "/out.pgn");
-  const std::string log = readFile(dir.path + "/xb.debug");
+  const std::string pgn = test::fileText(dir.path + "/out.pgn");
+  const std::string log = test::fileText(dir.path + "/xb.debug");
   const std::vector<Game> played = gamesOf(pgn);
   std::printf("%s (%s):\n", name.c_str(), options.c_str());
   for (const Game &g : played)

@@ -20,7 +20,7 @@ class XboardSession : public ::testing::Test {
     ASSERT_TRUE(engine.waitForLines("feature done=1", 1)) << engine.output();
     engine.send("accepted done\naccepted ping\n");
   }
-  size_t count(const std::string &start) const { return test::linesStartingWith(engine.output(), start).size(); }
+  size_t count(const std::string &start) const { return engine.count(start); }
   // Everything sent so far has been handled when the pong comes back.
   void sync() {
     ++pings;
@@ -83,8 +83,7 @@ TEST_F(XboardSession, TwoGamesAsXboardPlaysThem) {
   test::EngineRun run = engine.finish();
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(count("move "), 7u) << run.output;
-  EXPECT_EQ(run.output.find("not found"), std::string::npos);
-  EXPECT_EQ(run.output.find("Illegal move"), std::string::npos);
+  for (const char *error : {"not found", "Illegal move"}) EXPECT_EQ(run.output.find(error), std::string::npos) << error;
   std::string pongs;
   for (const std::string &line : test::linesStartingWith(run.output, "pong ")) pongs += line.substr(5) + " ";
   EXPECT_EQ(pongs, "1 2 3 4 ");
