@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "shell/engine_state.h"
 #include "test_support.h"
 
@@ -26,11 +24,7 @@ class GameEndTest : public ::testing::Test {
     }
   }
   // What checkGameEnd prints.
-  static std::string gameEndOutput() {
-    testing::internal::CaptureStdout();
-    checkGameEnd();
-    return testing::internal::GetCapturedStdout();
-  }
+  static std::string gameEndOutput() { return test::printedBy(checkGameEnd); }
 };
 
 TEST_F(GameEndTest, RepetitionCountsEarlierOccurrencesWithTheSameSideToMove) {

@@ -8,6 +8,7 @@
 
 #include "engine_process.h"
 #include "shell/input.h"
+#include "test_support.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ class InputChannelTest : public ::testing::Test {
 // Nothing waiting, several lines in one write, a line split over writes, and
 // line ends: only the CR before the line feed goes.
 TEST_F(InputChannelTest, BytesBecomeLinesInOrder) {
-  EXPECT_EQ(input.inputIsPipe, 1);
-  EXPECT_EQ(input.inputIsFile, 0);
-  EXPECT_EQ(inputWaiting(), 0);
+  EXPECT_EQ(test::numbers(input.inputIsPipe, input.inputIsFile, inputWaiting()), test::numbers(1, 0, 0));
   EXPECT_EQ(getLine(0), nullptr);
   put("uci\nisready\n");
   EXPECT_EQ(line(getLine(1)), "uci");
@@ -65,9 +64,8 @@ TEST_F(InputChannelTest, BytesBecomeLinesInOrder) {
 TEST_F(InputChannelTest, ClosedPipeBecomesQuit) {
   put("isready\nunfinished");
   closeWriter();
-  EXPECT_EQ(line(getLine(0)), "isready");
-  EXPECT_EQ(line(getLine(0)), "unfinished");  // the last line needs no line feed
-  EXPECT_EQ(line(getLine(0)), "quit");
+  // The last line needs no line feed.
+  for (const char *expected : {"isready", "unfinished", "quit"}) EXPECT_EQ(line(getLine(0)), expected);
   EXPECT_EQ(inputWaiting(), -1);
   EXPECT_EQ(line(getLine(1)), "quit");
   EXPECT_EQ(line(getLine(0)), "quit");
@@ -100,8 +98,7 @@ TEST(InputChannelFile, RegularFileIsReadToItsEnd) {
   setupInputFrom(fd);
   EXPECT_EQ(input.inputIsFile, 1);
   for (int i = 0; i < 2000; i++) ASSERT_EQ(std::string(getLine(i & 1)), "ping " + std::to_string(i));
-  EXPECT_EQ(std::string(getLine(1)), "last");
-  EXPECT_EQ(std::string(getLine(0)), "quit");
+  for (const char *expected : {"last", "quit"}) EXPECT_EQ(std::string(getLine(1)), expected);
   EXPECT_EQ(inputWaiting(), -1);
   close(fd);
 }

@@ -14,6 +14,7 @@
 #include "shell/engine_state.h"
 #include "shell/input.h"
 #include "shell/startup.h"
+#include "test_support.h"
 
 namespace test {
 
@@ -43,9 +44,7 @@ class UciTest : public ::testing::Test {
   }
   // The same, returning what it printed.
   static std::string output(const std::string &line) {
-    testing::internal::CaptureStdout();
-    send(line);
-    return testing::internal::GetCapturedStdout();
+    return printedBy([&] { send(line); });
   }
   // Lines waiting on the engine's input, for a search or the loop to read.
   void queueInput(const std::string &text) {
