@@ -1,9 +1,7 @@
 // The book file: the hash keys it is keyed by, and files that are damaged,
 // hostile or not files at all.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "book/book.h"
 #include "book_files.h"
 
 namespace {

@@ -6,9 +6,7 @@
 // - the bishop and rook's pawn table never calls a position drawn that the
 //   exact solver (which knows the bishop's square) finds won.
 #include <cstdio>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 
 #include "../../tools/bitbase_solver.h"
@@ -42,19 +40,14 @@ void place(std::initializer_list<Placement> pieces, int sideToMove) {
   pos.checkInfo[0] = computeCheckInfo();
 }
 
-std::string readFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(Bitbases, GeneratorReproducesTheCommittedData) {
   std::string out = ::testing::TempDir() + "vorn_bitbase_data.cpp";
   std::string command = std::string(VORN_BINARY_DIR) + "/tools/vorn-bitbase-generator " + out + " 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  std::string generated = readFile(out);
+  std::string generated = test::readFile(out);
   std::remove(out.c_str());
   ASSERT_FALSE(generated.empty());
-  EXPECT_TRUE(generated == readFile(std::string(VORN_SOURCE_DIR) + "/src/evaluation/bitbase_data.cpp"))
+  EXPECT_TRUE(generated == test::readFile(std::string(VORN_SOURCE_DIR) + "/src/evaluation/bitbase_data.cpp"))
       << "src/evaluation/bitbase_data.cpp differs from the generator's output";
 }
 
