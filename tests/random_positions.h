@@ -6,8 +6,6 @@
 #include <cctype>
 #include <cstdint>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "test_support.h"
 

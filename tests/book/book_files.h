@@ -7,14 +7,11 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "book/book.h"
 #include "book/book_creation.h"
 #include "book/book_choice.h"
 #include "book/book_file.h"
-#include "position/position.h"
 #include "shell/engine_state.h"
 #include "test_support.h"
 

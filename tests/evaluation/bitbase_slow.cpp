@@ -7,7 +7,6 @@
 //   exact solver (which knows the bishop's square) finds won.
 #include <cstdio>
 #include <initializer_list>
-#include <string>
 
 #include "../../tools/bitbase_solver.h"
 #include "evaluation/endgame_knowledge.h"

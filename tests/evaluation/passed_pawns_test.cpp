@@ -3,7 +3,6 @@
 // ((mg * phase + eg * (64 - phase)) / 64), and extreme material.
 #include "evaluation/passed_pawns.h"
 
-#include "evaluation/pawn_races.h"
 #include "evaluation_fixture.h"
 
 namespace {

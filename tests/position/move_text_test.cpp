@@ -4,10 +4,8 @@
 #include <cstring>
 #include <memory>
 #include <set>
-#include <string>
 
 #include "random_positions.h"
-#include "test_support.h"
 
 namespace {
 

@@ -6,12 +6,9 @@
 #include <algorithm>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "position_checks.h"
 #include "random_positions.h"
-#include "test_support.h"
 
 namespace {
 

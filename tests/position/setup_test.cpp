@@ -1,7 +1,6 @@
 // Setting up positions: the start arrays, FEN text and its bad forms, the
 // castling and en passant fields.
 #include "position_checks.h"
-#include "test_support.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // placement for the tables of three men (which needs the king-pair and
 // enumeration tables right: a pair too many or too few moves the largest
 // index off the file size).
-#include <gtest/gtest.h>
 
 #include "index_check.h"
 #include "tablebase/registry.h"
