@@ -90,29 +90,16 @@ TEST(BookCreation, AlgebraicMoves) {
   const struct {
     const char *fen, *before, *san, *move;
   } cases[] = {
-      {start, "", "e4", "e2e4"},
-      {start, "", "e4!", "e2e4"},
-      {start, "", "Nf3+", "g1f3"},
-      {start, "", "Ng1f3", "g1f3"},
-      {start, "e2e4 e7e5", "Bb5", "f1b5"},
-      {start, "e2e4 d7d5", "exd5", "e4d5"},
-      {start, "e2e4 a7a6 e4e5 d7d5", "exd6", "e5d6"},
-      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "", "Nbd2", "b1d2"},
+      {start, "", "e4", "e2e4"}, {start, "", "e4!", "e2e4"}, {start, "", "Nf3+", "g1f3"}, {start, "", "Ng1f3", "g1f3"},
+      {start, "e2e4 e7e5", "Bb5", "f1b5"}, {start, "e2e4 d7d5", "exd5", "e4d5"},
+      {start, "e2e4 a7a6 e4e5 d7d5", "exd6", "e5d6"}, {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "", "Nbd2", "b1d2"},
       {"4k3/8/8/8/8/1N6/8/1N2K3 w - -", "", "N1d2", "b1d2"},
       {"4k3/8/8/8/1b6/8/3N4/4K1N1 w - -", "", "Nf3", "g1f3"},  // the d2 knight is pinned
-      {"3rk3/4P3/8/8/8/8/8/4K3 w - -", "", "exd8=Q#", "e7d8q"},
-      {"1r5k/4P3/8/8/8/8/8/4K3 w - -", "", "e8=Q", "e7e8q"},
+      {"3rk3/4P3/8/8/8/8/8/4K3 w - -", "", "exd8=Q#", "e7d8q"}, {"1r5k/4P3/8/8/8/8/8/4K3 w - -", "", "e8=Q", "e7e8q"},
       {"1r5k/4P3/8/8/8/8/8/4K3 w - -", "", "e8q", ""},  // a lower-case promotion letter is dropped
-      {castles, "", "O-O", "e1g1"},
-      {castles, "", "O-O-O", "e1c1"},
-      {castles, "", "o-o-o", "e1c1"},
-      {castles, "a1b1", "O-O-O", "e8c8"},
-      {start, "", "E4", ""},
-      {start, "", "xe4", ""},
-      {start, "", "e9", ""},
-      {start, "", "N3", ""},
-      {start, "", "Qe4", ""},
-      {start, "", "\xc3\xa9" "4", ""},
+      {castles, "", "O-O", "e1g1"}, {castles, "", "O-O-O", "e1c1"}, {castles, "", "o-o-o", "e1c1"},
+      {castles, "a1b1", "O-O-O", "e8c8"}, {start, "", "E4", ""}, {start, "", "xe4", ""}, {start, "", "e9", ""},
+      {start, "", "N3", ""}, {start, "", "Qe4", ""}, {start, "", "\xc3\xa9" "4", ""},
   };
   for (const auto &c : cases) {
     test::setUp(c.fen);
