@@ -22,9 +22,7 @@ struct Placement {
 // Puts the pieces on the board through the start arrays (much faster than
 // FEN text for millions of positions).
 void place(std::initializer_list<Placement> pieces, int sideToMove) {
-  int32_t savedPieces[64], savedColours[64];
-  std::copy(startPieces, startPieces + 64, savedPieces);
-  std::copy(startColours, startColours + 64, savedColours);
+  const std::vector<int32_t> savedPieces(startPieces, startPieces + 64), savedColours(startColours, startColours + 64);
   std::fill(startPieces, startPieces + 64, NO_PIECE);
   std::fill(startColours, startColours + 64, NO_COLOUR);
   for (const Placement &p : pieces) {
@@ -32,8 +30,8 @@ void place(std::initializer_list<Placement> pieces, int sideToMove) {
     startColours[p.square] = p.colour;
   }
   resetPosition();
-  std::copy(savedPieces, savedPieces + 64, startPieces);
-  std::copy(savedColours, savedColours + 64, startColours);
+  std::copy(savedPieces.begin(), savedPieces.end(), startPieces);
+  std::copy(savedColours.begin(), savedColours.end(), startColours);
   pos.sideToMove = sideToMove;
   pos.opponent = sideToMove ^ 1;
   pos.checkInfo[0] = computeCheckInfo();
