@@ -6,8 +6,6 @@
 #include <cctype>
 #include <cstdint>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "test_support.h"
 
@@ -57,23 +55,11 @@ inline std::string positionFen() {
     if (empty) fen += char('0' + empty);
     if (rank) fen += '/';
   }
-  fen += pos.sideToMove == WHITE ? " w " : " b ";
-  const char *rights = "KQkq";
-  bool anyRight = false;
-  for (int i = 0; i < 4; i++) {
-    if (pos.castleRights & (1 << i)) {
-      fen += rights[i];
-      anyRight = true;
-    }
-  }
-  fen += anyRight ? " " : "- ";
-  if (pos.epSquare >= 0) {
-    fen += fileLetter(pos.epSquare);
-    fen += rankDigit(pos.epSquare);
-  } else {
-    fen += '-';
-  }
-  return fen;
+  std::string rights;
+  for (int i = 0; i < 4; i++)
+    if (pos.castleRights & (1 << i)) rights += "KQkq"[i];
+  const std::string ep = pos.epSquare >= 0 ? std::string{fileLetter(pos.epSquare), rankDigit(pos.epSquare)} : "-";
+  return fen + (pos.sideToMove == WHITE ? " w " : " b ") + (rights.empty() ? "-" : rights) + ' ' + ep;
 }
 
 // The colour-flipped mirror of a FEN: ranks reversed, colours, side to move

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,12 @@ inline Move findMove(const std::string &text) {
   for (Move m : legalMoves())
     if (text == moveToUciCoordinates(m)) return m;
   return 0;
+}
+
+// The whole of a file as bytes (empty when it cannot be read).
+inline std::string readFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline int square(const char *name) { return (name[1] - '1') * 8 + ('h' - name[0]); }

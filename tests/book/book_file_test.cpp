@@ -1,9 +1,7 @@
 // The book file: the hash keys it is keyed by, and files that are damaged,
 // hostile or not files at all.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "book/book.h"
 #include "book_files.h"
 
 namespace {
@@ -18,9 +16,7 @@ TEST(BookFile, HashKeysAreFrozen) {
     const char *moves;
     HashKey key;
   } cases[] = {
-      {"", 0xAB3F0D2A47A833C5ULL},
-      {"e2e4", 0xD33400198F205DFEULL},
-      {"e2e4 c7c5", 0x294EFC5BDAA9E492ULL},
+      {"", 0xAB3F0D2A47A833C5ULL}, {"e2e4", 0xD33400198F205DFEULL}, {"e2e4 c7c5", 0x294EFC5BDAA9E492ULL},
       {"e2e4 c7c5 g1f3", 0xF88443BF460C1A93ULL},
   };
   for (const auto &c : cases) EXPECT_EQ(test::keyAfter(c.moves), c.key) << c.moves;
@@ -65,13 +61,9 @@ TEST(BookFile, CraftedFiles) {
     int candidates;  // -1: no book
     bool second;
   } cases[] = {
-      {"valid", good, 2, false},
-      {"empty index: an empty book", empty, 0, false},
-      {"0 bytes", "", -1, false},
-      {"shorter than the index", empty.substr(0, 1000), -1, false},
-      {"offset into the index", intoIndex, -1, false},
-      {"offset past the end", pastEnd, -1, false},
-      {"a count that would overflow", overflow, -1, false},
+      {"valid", good, 2, false}, {"empty index: an empty book", empty, 0, false}, {"0 bytes", "", -1, false},
+      {"shorter than the index", empty.substr(0, 1000), -1, false}, {"offset into the index", intoIndex, -1, false},
+      {"offset past the end", pastEnd, -1, false}, {"a count that would overflow", overflow, -1, false},
       {"truncated bucket", good.substr(0, good.size() - 3), -1, false},
       {"count beyond the book's end", oversized, 2, false},
       {"E + 131,072 bytes: no second book", good + empty, 2, false},

@@ -2,21 +2,16 @@
 // that move lists lead to, written byte by byte in the book's layout.
 #pragma once
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "book/book.h"
 #include "book/book_creation.h"
 #include "book/book_choice.h"
 #include "book/book_file.h"
-#include "position/position.h"
 #include "shell/engine_state.h"
 #include "test_support.h"
 
@@ -97,11 +92,6 @@ inline size_t recordOffset(const std::string &bytes, HashKey key) {
   for (uint32_t i = 0; i < readU32(b + at); i++)
     if (readU32(b + at + 4 + 16 * i) == bookRecordKey(key)) return at + 4 + 16 * i;
   return 0;
-}
-
-inline std::string readFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A temporary book file, removed afterwards.

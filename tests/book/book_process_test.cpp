@@ -1,11 +1,10 @@
 // "/CB" as a user runs it, and the default book as the engine finds it.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <set>
+#include <tuple>
 
-#include "book/book.h"
 #include "book_files.h"
 #include "shell/engine_process.h"
 
@@ -14,73 +13,72 @@ namespace {
 const std::string oneGame = "[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 1-0\n";
 const std::string created = "\rProcessing game: 1 ... Done!\nCreating VornBook.bin ... Done!\n";
 
-test::EngineRun createBookIn(const test::TempDir &dir, const std::vector<std::string> &args) {
-  std::vector<std::string> argv = {"vorn", "/CB"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return test::EngineProcess(argv, dir.path).finish();
-}
+// A working directory with one game to read and an old book to replace.
+struct BookDir : test::TempDir {
+  const std::string book;
+  BookDir() : book((write("game.pgn", oneGame), write("VornBook.bin", "the old book"))) {}
+  test::EngineRun createBook(const std::string &pgn = "game.pgn") const {
+    return test::EngineProcess({"vorn", "/CB", pgn}, path).finish();
+  }
+  bool kept() const { return test::readFile(book) == "the old book"; }
+};
 
 // Every run that cannot build a book says why, exits with 1 and keeps the
 // old book byte for byte.
 TEST(BookProcess, CreateBookMessagesAndExitCodes) {
   const struct {
     const char *name;
-    std::vector<std::string> args;
+    const char *pgn;
     std::string output;
     int exitCode;
-    bool replaced;
+    bool kept;
   } cases[] = {
-      {"a book", {"game.pgn"}, created, 0, true},
-      {"a missing file", {"missing.pgn"}, "Cannot open PGN file 'missing.pgn'\n", 1, false},
-      {"a directory", {"games"}, "Cannot open PGN file 'games'\n", 1, false},
-      {"an empty file", {"empty.pgn"}, "Done!\nNo book positions found in 'empty.pgn'\n", 1, false},
+      {"a book", "game.pgn", created, 0, false},
+      {"a missing file", "missing.pgn", "Cannot open PGN file 'missing.pgn'\n", 1, true},
+      {"a directory", "games", "Cannot open PGN file 'games'\n", 1, true},
+      {"an empty file", "empty.pgn", "Done!\nNo book positions found in 'empty.pgn'\n", 1, true},
   };
   for (const auto &c : cases) {
-    test::TempDir dir;
-    dir.write("game.pgn", oneGame);
+    BookDir dir;
     dir.write("empty.pgn", "");
     mkdir((dir.path + "/games").c_str(), 0755);
-    const std::string book = dir.write("VornBook.bin", "the old book");
-    const test::EngineRun run = createBookIn(dir, c.args);
-    EXPECT_EQ(run.output, test::banner() + c.output) << c.name;
-    EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
-    EXPECT_EQ(test::readFile(book) != "the old book", c.replaced) << c.name;
+    const test::EngineRun run = dir.createBook(c.pgn);
+    EXPECT_EQ(std::tuple(run.output, run.exitCode, dir.kept()), std::tuple(test::banner() + c.output, c.exitCode, c.kept))
+        << c.name;
   }
 }
 
 // A file system that refuses the writes: the old book stays and no
 // temporary file is left behind.
 TEST(BookProcess, FailedWriteKeepsTheOldBook) {
-  test::TempDir dir;
-  dir.write("game.pgn", oneGame);
-  const std::string book = dir.write("VornBook.bin", "the old book");
+  BookDir dir;
   const test::EngineRun run = test::runCommand(
       "cd '" + dir.path + "' && trap '' XFSZ && ulimit -f 64 && exec '" + test::enginePath() + "' /CB game.pgn", 20000);
   EXPECT_EQ(run.output, test::banner() + "\rProcessing game: 1 ... Done!\nCreating VornBook.bin ... \n"
                                          "Cannot create book file 'VornBook.bin'\n");
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(test::readFile(book), "the old book");
+  EXPECT_TRUE(dir.kept());
   EXPECT_EQ(test::runCommand("ls -A '" + dir.path + "'", 5000).output, "VornBook.bin\ngame.pgn\n");
 }
 
 // A directory in the book's place is not replaced; a link is followed: its
 // target is replaced, keeping its mode.
 TEST(BookProcess, DirectoryInTheWayAndLinks) {
-  test::TempDir dir;
-  dir.write("game.pgn", oneGame);
-  mkdir((dir.path + "/VornBook.bin").c_str(), 0755);
-  test::EngineRun run = createBookIn(dir, {"game.pgn"});
+  BookDir dir;
+  ASSERT_EQ(unlink(dir.book.c_str()), 0);
+  mkdir(dir.book.c_str(), 0755);
+  test::EngineRun run = dir.createBook();
   EXPECT_EQ(run.output, test::banner() + "Cannot create book file 'VornBook.bin'\n");
   EXPECT_EQ(run.exitCode, 1);
-  rmdir((dir.path + "/VornBook.bin").c_str());
+  rmdir(dir.book.c_str());
 
   const std::string target = dir.write("real.bin", "the old book");
   chmod(target.c_str(), 0640);
-  ASSERT_EQ(symlink("real.bin", (dir.path + "/VornBook.bin").c_str()), 0);
-  run = createBookIn(dir, {"game.pgn"});
+  ASSERT_EQ(symlink("real.bin", dir.book.c_str()), 0);
+  run = dir.createBook();
   EXPECT_EQ(run.output, test::banner() + created);
   struct stat st;
-  ASSERT_EQ(lstat((dir.path + "/VornBook.bin").c_str(), &st), 0);
+  ASSERT_EQ(lstat(dir.book.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   ASSERT_EQ(stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -89,13 +87,10 @@ TEST(BookProcess, DirectoryInTheWayAndLinks) {
 
 TEST(BookProcess, ReadOnlyBookIsKept) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
-  test::TempDir dir;
-  dir.write("game.pgn", oneGame);
-  const std::string book = dir.write("VornBook.bin", "the old book");
-  chmod(book.c_str(), 0444);
-  const test::EngineRun run = createBookIn(dir, {"game.pgn"});
-  EXPECT_EQ(run.output, test::banner() + "Cannot create book file 'VornBook.bin'\n");
-  EXPECT_EQ(test::readFile(book), "the old book");
+  BookDir dir;
+  chmod(dir.book.c_str(), 0444);
+  EXPECT_EQ(dir.createBook().output, test::banner() + "Cannot create book file 'VornBook.bin'\n");
+  EXPECT_TRUE(dir.kept());
 }
 
 const std::string defaultBook = std::string(VORN_SOURCE_DIR) + "/data/VornBook.bin";

@@ -1,7 +1,5 @@
 // The committed default book is what tools/make-default-book builds: the
 // whole build is rerun (thousands of short games) and compared byte for byte.
-#include <gtest/gtest.h>
-
 #include "book_files.h"
 #include "shell/engine_process.h"
 

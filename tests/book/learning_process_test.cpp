@@ -1,8 +1,6 @@
 // Learning in a real xboard game: the engine plays its book line, searches
 // on, loses, and "result" rewrites the records of its book moves and no
 // other byte of the book, also when it arrives during a ponder search.
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "book_files.h"

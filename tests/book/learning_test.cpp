@@ -1,12 +1,8 @@
 // Learning after a game: which games teach, how much each book position of
 // the engine's line learns, and that nothing else in the file changes.
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/file.h>
 
-#include <vector>
-
-#include "book/book.h"
 #include "book_files.h"
 
 namespace {
@@ -31,13 +27,8 @@ std::vector<HashKey> playGame(int plies) {
 // same record fields.
 std::string bookOfGame(const std::vector<HashKey> &keys, int upTo, int learned) {
   std::vector<std::pair<HashKey, BookRecord>> records;
-  for (int j = 1; j <= upTo; j++) {
-    BookRecord r{};
-    r.key = bookRecordKey(keys[j]);
-    r.frequency = 10;
-    r.learned = int16_t(learned);
-    records.push_back({keys[j], r});
-  }
+  for (int j = 1; j <= upTo; j++)
+    records.push_back({keys[j], BookRecord{bookRecordKey(keys[j]), 10, 0, 0, 0, int16_t(learned), 0, 0}});
   return test::bookBytes(records);
 }
 

@@ -50,15 +50,12 @@ inline bool kingLineDiffers(int k, int table, int s) {
 }
 
 inline bool sliderLinesDiffer() {
-  for (int c = 0; c < 2; c++) {
-    int k = pos.kingSquare[c ^ 1];
-    for (Bitboard b = pos.pieceBits[c][BISHOP]; b; b &= b - 1)
-      if (kingLineDiffers(k, 1, lowestBit(b))) return true;
-    for (Bitboard b = pos.pieceBits[c][ROOK]; b; b &= b - 1)
-      if (kingLineDiffers(k, 0, lowestBit(b))) return true;
-    for (Bitboard b = pos.pieceBits[c][QUEEN]; b; b &= b - 1)
-      if (kingLineDiffers(k, 0, lowestBit(b)) || kingLineDiffers(k, 1, lowestBit(b))) return true;
-  }
+  for (int c = 0; c < 2; c++)
+    for (int type : {BISHOP, ROOK, QUEEN})
+      for (Bitboard b = pos.pieceBits[c][type]; b; b &= b - 1)
+        for (int table = 0; table < 2; table++)  // 0: rank and file lines, 1: diagonals
+          if (type != (table ? ROOK : BISHOP) && kingLineDiffers(pos.kingSquare[c ^ 1], table, lowestBit(b)))
+            return true;
   return false;
 }
 

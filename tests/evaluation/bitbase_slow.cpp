@@ -6,10 +6,7 @@
 // - the bishop and rook's pawn table never calls a position drawn that the
 //   exact solver (which knows the bishop's square) finds won.
 #include <cstdio>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
-#include <string>
 
 #include "../../tools/bitbase_solver.h"
 #include "evaluation/endgame_knowledge.h"
@@ -25,9 +22,7 @@ struct Placement {
 // Puts the pieces on the board through the start arrays (much faster than
 // FEN text for millions of positions).
 void place(std::initializer_list<Placement> pieces, int sideToMove) {
-  int32_t savedPieces[64], savedColours[64];
-  std::copy(startPieces, startPieces + 64, savedPieces);
-  std::copy(startColours, startColours + 64, savedColours);
+  const std::vector<int32_t> savedPieces(startPieces, startPieces + 64), savedColours(startColours, startColours + 64);
   std::fill(startPieces, startPieces + 64, NO_PIECE);
   std::fill(startColours, startColours + 64, NO_COLOUR);
   for (const Placement &p : pieces) {
@@ -35,26 +30,21 @@ void place(std::initializer_list<Placement> pieces, int sideToMove) {
     startColours[p.square] = p.colour;
   }
   resetPosition();
-  std::copy(savedPieces, savedPieces + 64, startPieces);
-  std::copy(savedColours, savedColours + 64, startColours);
+  std::copy(savedPieces.begin(), savedPieces.end(), startPieces);
+  std::copy(savedColours.begin(), savedColours.end(), startColours);
   pos.sideToMove = sideToMove;
   pos.opponent = sideToMove ^ 1;
   pos.checkInfo[0] = computeCheckInfo();
-}
-
-std::string readFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(Bitbases, GeneratorReproducesTheCommittedData) {
   std::string out = ::testing::TempDir() + "vorn_bitbase_data.cpp";
   std::string command = std::string(VORN_BINARY_DIR) + "/tools/vorn-bitbase-generator " + out + " 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  std::string generated = readFile(out);
+  std::string generated = test::readFile(out);
   std::remove(out.c_str());
   ASSERT_FALSE(generated.empty());
-  EXPECT_TRUE(generated == readFile(std::string(VORN_SOURCE_DIR) + "/src/evaluation/bitbase_data.cpp"))
+  EXPECT_TRUE(generated == test::readFile(std::string(VORN_SOURCE_DIR) + "/src/evaluation/bitbase_data.cpp"))
       << "src/evaluation/bitbase_data.cpp differs from the generator's output";
 }
 

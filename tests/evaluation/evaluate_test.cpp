@@ -28,10 +28,8 @@ TEST(Evaluate, CannotWinFlags) {
       {"4k3/pppppppp/8/8/8/8/8/R3K3 w - -", 0},              // a rook up
       {"rnbqkbnr/pppppppp/8/8/8/8/8/1NN1K3 w - -", 0},       // middlegame: never
       // A rook's pawn with the bishop that cannot cover the queening corner.
-      {"7k/8/8/8/8/7P/8/4KB2 w - -", WHITE_CANNOT_WIN},
-      {"7k/8/8/8/8/7P/8/4K1B1 w - -", 0},
-      {"4kb2/8/7p/8/8/8/8/7K b - -", BLACK_CANNOT_WIN},
-      {"4k1b1/8/7p/8/8/8/8/7K b - -", 0},
+      {"7k/8/8/8/8/7P/8/4KB2 w - -", WHITE_CANNOT_WIN}, {"7k/8/8/8/8/7P/8/4K1B1 w - -", 0},
+      {"4kb2/8/7p/8/8/8/8/7K b - -", BLACK_CANNOT_WIN}, {"4k1b1/8/7p/8/8/8/8/7K b - -", 0},
       // Knights against knights: the first rule that fits (White's) decides,
       // so only White is marked.
       {"1nn1k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN},
@@ -59,8 +57,7 @@ TEST(Evaluate, LazyExitBounds) {
       // for the extra minor pieces.  Full: then knights -10 and -7 on their
       // corner squares, kings -20 (a1) against -30 (d4), knight mobility 12
       // at half weight: 667.
-      {"N7/8/8/8/3k4/8/8/K6N w - -", 728 / 4, 200, 667 / 4},
-      {"N7/8/8/8/3k4/8/8/K6N b - -", -728 / 4, 200, -667 / 4},
+      {"N7/8/8/8/3k4/8/8/K6N w - -", 728 / 4, 200, 667 / 4}, {"N7/8/8/8/3k4/8/8/K6N b - -", -728 / 4, 200, -667 / 4},
   };
   for (const auto &c : cases) {
     setUpEvaluation(c.fen);

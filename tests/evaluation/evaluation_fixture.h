@@ -3,8 +3,6 @@
 #pragma once
 
 #include <random>
-#include <string>
-#include <vector>
 
 #include "evaluation/evaluation.h"
 #include "random_positions.h"

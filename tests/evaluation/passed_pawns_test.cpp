@@ -3,7 +3,6 @@
 // ((mg * phase + eg * (64 - phase)) / 64), and extreme material.
 #include "evaluation/passed_pawns.h"
 
-#include "evaluation/pawn_races.h"
 #include "evaluation_fixture.h"
 
 namespace {
@@ -38,8 +37,7 @@ TEST(PassedPawns, ExactScores) {
       // White 1000 behind (queen against queen and two rooks): the fifth-rank
       // passer keeps three quarters of its bonus, the sixth-rank one all of
       // it (and its advance is not safe: the queen on d8 takes).
-      {"r2q2kr/8/8/4P3/8/8/8/3Q2K1 w - -", blend(21, 42, 30)},
-      {"r2q2kr/8/4P3/8/8/8/8/3Q2K1 w - -", blend(46, 92, 30)},
+      {"r2q2kr/8/8/4P3/8/8/8/3Q2K1 w - -", blend(21, 42, 30)}, {"r2q2kr/8/4P3/8/8/8/8/3Q2K1 w - -", blend(46, 92, 30)},
       // d5 and e5 side by side: each +b/4 mg, +b/2 eg; phase 36.
       {"r2q2k1/1b6/8/3PP3/8/8/1B6/R2Q2K1 w - -", blend(2 * 42, 2 * 84, 36)},
       // e5 protected by d4 from the fifth rank on: +b/8 mg, +b/4 eg; d4 is

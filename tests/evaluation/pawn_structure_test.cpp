@@ -26,8 +26,7 @@ TEST(PawnStructure, ExactScores) {
       {"4k3/8/8/8/8/4P3/4P3/4K3 w - -", -20 - 16 - 10 - 16 + 6},
       // e4 and d4 (8 each): only e4, with its neighbour on the a-file side,
       // is a duo; one free pawn on each wing.
-      {"4k3/8/8/8/3PP3/8/8/4K3 w - -", 8 + 4 + 8 + 6 + 6},
-      {"4k3/8/8/3pp3/8/8/8/4K3 w - -", -(8 + 4 + 8 + 6 + 6)},
+      {"4k3/8/8/8/3PP3/8/8/4K3 w - -", 8 + 4 + 8 + 6 + 6}, {"4k3/8/8/3pp3/8/8/8/4K3 w - -", -(8 + 4 + 8 + 6 + 6)},
       // e4 (8) ahead of d2: d2 could come up to d3, but c4 would take it and
       // no pawn retakes, so e4 cannot be supported (-15).  d2 is backward
       // (-16 - 8); c4 (9) is isolated (-16).  King-side majority 1 unit.
@@ -47,16 +46,13 @@ TEST(PawnStructure, ExactScores) {
   // weak.  b3 is defended by a2 and scores its square (2).  Two free pawns
   // on the queen side against none: a majority worth 3 units of either set.
   const PawnHashEntry &e = structureOf("4k3/8/8/8/8/1P6/P7/4K3 w - -");
-  EXPECT_EQ(e.weakFiles[WHITE], 1 << 7);
-  EXPECT_EQ(e.weakFiles[BLACK], 0);
-  EXPECT_EQ(e.passedFiles[WHITE], 3 << 6);
-  EXPECT_EQ(e.pawnScore, -8 + 2 + 3 * 6);
+  EXPECT_EQ(std::tuple(int(e.weakFiles[WHITE]), int(e.weakFiles[BLACK]), int(e.passedFiles[WHITE]), int(e.pawnScore)),
+            std::tuple(1 << 7, 0, 3 << 6, -8 + 2 + 3 * 6));
   EXPECT_EQ(structureOf("4k3/8/8/8/8/1P6/P7/4K3 w - -", endgameParams).pawnScore, -8 + 2 + 3 * 12);
   // The unsupportable e4 marks d2's file weak, and only White has a passer.
   const PawnHashEntry &u = structureOf("4k3/8/8/8/2p1P3/8/3P4/4K3 w - -");
-  EXPECT_EQ(u.weakFiles[WHITE], 1 << 4);
-  EXPECT_EQ(u.passedFiles[WHITE], 1 << 3);
-  EXPECT_EQ(u.passedFiles[BLACK], 0);
+  EXPECT_EQ(std::tuple(int(u.weakFiles[WHITE]), int(u.passedFiles[WHITE]), int(u.passedFiles[BLACK])),
+            std::tuple(1 << 4, 1 << 3, 0));
 }
 
 TEST(PawnCache, ParameterSetsNeverShareAnEntry) {

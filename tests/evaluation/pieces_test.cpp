@@ -17,13 +17,11 @@ TEST(Pieces, ExactSums) {
       // Rook d1: 20 (a rook above it, fewer than five pawns) + 5 connected,
       // rank mobility 5.  Rook d2: 15, mobility 6 + 7.  Kings on g1 and g8
       // (-15 each) cancel.
-      {"6k1/8/8/8/8/8/3R4/3R2K1 w - -", 40, 18},
-      {"3r2k1/3r4/8/8/8/8/8/6K1 w - -", -40, -18},
+      {"6k1/8/8/8/8/8/3R4/3R2K1 w - -", 40, 18}, {"3r2k1/3r4/8/8/8/8/8/6K1 w - -", -40, -18},
       // Bishop a7 (-2) shut in by b6 and c7: 64 + 64.  Its one free square b8
       // counts 2 on the doubled diagonal scale.  Pawns only on the b- and
       // c-files: both kings read the queen-side endgame row (-30 on h1/h8).
-      {"7k/B1p5/1p6/8/8/8/8/7K w - -", -130, 2},
-      {"7k/8/8/8/8/1P6/b1P5/7K w - -", 130, -2},
+      {"7k/B1p5/1p6/8/8/8/8/7K w - -", -130, 2}, {"7k/8/8/8/8/1P6/b1P5/7K w - -", 130, -2},
       // Knight e4 (12) with d6 and f6 covered by the e7 pawn: 4 each less 1
       // on a good square; six free targets weigh 14.
       {"7k/4p3/8/8/4N3/8/8/K7 w - -", 6, 14},
@@ -37,8 +35,7 @@ TEST(Pieces, ExactSums) {
   for (const auto &c : cases) {
     setUpEvaluation(c.fen);
     const PieceScores s = evaluatePieces(currentPawnEntry());
-    EXPECT_EQ(s.pos, c.pos) << c.fen;
-    EXPECT_EQ(s.mob, c.mob) << c.fen;
+    EXPECT_EQ(std::pair(s.pos, s.mob), std::pair(c.pos, c.mob)) << c.fen;
   }
   auto piecesOf = [](const char *fen) {
     setUpEvaluation(fen);

@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <random>
-#include <string>
-#include <vector>
 
 #include "asymmetric_rules.h"
 

@@ -5,7 +5,6 @@
 
 #include "position_checks.h"
 #include "random_positions.h"
-#include "test_support.h"
 
 namespace {
 

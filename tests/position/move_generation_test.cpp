@@ -5,7 +5,6 @@
 #include "position/perft.h"
 #include "position/quiescence_moves.h"
 #include "position_checks.h"
-#include "test_support.h"
 
 namespace {
 

@@ -4,10 +4,8 @@
 #include <cstring>
 #include <memory>
 #include <set>
-#include <string>
 
 #include "random_positions.h"
-#include "test_support.h"
 
 namespace {
 
@@ -28,15 +26,11 @@ TEST(MoveText, ParsedTextsAreTheGeneratedMoves) {
   const struct {
     const char *fen, *text, *move;
   } cases[] = {
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O", "e1g1"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "o-o", "e1g1"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0", "e1g1"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O-O", "e1c1"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0-0", "e1c1"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "0-0-0", "e8c8"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O", "e1g1"}, {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "o-o", "e1g1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0", "e1g1"}, {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O-O", "e1c1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0-0", "e1c1"}, {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "0-0-0", "e8c8"},
       {"7k/8/8/8/8/8/8/K3R3 w - -", "e1g1", "e1g1"},  // a rook on e1: a plain rook move
-      {"K6k/8/8/8/8/8/3p4/2N5 b - -", "d2c1r", "d2c1r"},
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "e5d6"},
+      {"K6k/8/8/8/8/8/3p4/2N5 b - -", "d2c1r", "d2c1r"}, {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "e5d6"},
   };
   for (const auto &c : cases) {
     test::setUp(c.fen);
@@ -75,24 +69,17 @@ TEST(MoveText, AlgebraicText) {
   const struct {
     const char *fen, *move, *san;
   } cases[] = {
-      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1d2", "Nbd2"},
-      {"4k3/8/8/8/8/1N6/8/1N2K3 w - -", "b1d2", "N1d2"},
+      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1d2", "Nbd2"}, {"4k3/8/8/8/8/1N6/8/1N2K3 w - -", "b1d2", "N1d2"},
       {"4k3/8/8/8/8/8/8/R3K2R w - -", "a1d1", "Rd1"},  // the king stands between the rooks
       {"4k3/8/8/8/8/8/4K3/R6R w - -", "a1d1", "Rad1"},
       {"4k3/8/8/8/8/8/8/R4NKR w - -", "a1d1", "Rd1"},  // the other rook is blocked
-      {"4k3/8/8/8/8/8/4K3/R2n3R w - -", "a1d1", "Raxd1"},
-      {"4k3/8/1B6/8/8/8/5B2/4K3 w - -", "b6c5", "Bbc5"},
+      {"4k3/8/8/8/8/8/4K3/R2n3R w - -", "a1d1", "Raxd1"}, {"4k3/8/1B6/8/8/8/5B2/4K3 w - -", "b6c5", "Bbc5"},
       {"4k3/4r3/8/1N6/8/8/4N3/4K3 w - -", "b5d4", "Nbd4"},  // pins are not considered
-      {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "g3e4", "Ng3e4"},
-      {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a1d4", "Qa1d4"},
-      {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a4d4", "Q4d4"},
-      {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "d1d4", "Qdd4"},
-      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "e3d4", "exd4"},
-      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7b8q", "b8=Q"},
-      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7a8n", "bxa8=N"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1", "O-O"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1c1", "O-O-O"},
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "exd6"},
+      {"4k3/8/8/6N1/8/2N3N1/8/4K3 w - -", "g3e4", "Ng3e4"}, {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a1d4", "Qa1d4"},
+      {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "a4d4", "Q4d4"}, {"8/7k/8/8/Q7/8/8/Q2Q2K1 w - -", "d1d4", "Qdd4"},
+      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "e3d4", "exd4"}, {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7b8q", "b8=Q"},
+      {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7a8n", "bxa8=N"}, {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1", "O-O"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1c1", "O-O-O"}, {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "exd6"},
   };
   for (const auto &c : cases) {
     test::setUp(c.fen);

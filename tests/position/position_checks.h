@@ -2,13 +2,9 @@
 // a snapshot of it for make/unmake, and generated lists as text.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstddef>
 #include <cstring>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "position/keys.h"
 #include "position/position.h"

@@ -6,12 +6,9 @@
 #include <algorithm>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "position_checks.h"
 #include "random_positions.h"
-#include "test_support.h"
 
 namespace {
 
@@ -62,28 +59,22 @@ TEST(QuiescenceMoves, RareThreats) {
   } cases[] = {
       // Back-rank checks by a rook: distant, blocked, or next to the king
       // and then only when protected.
-      {"6k1/8/8/8/8/8/8/R3K3 w - -", "a1a8", 1, 1},
-      {"3n2k1/8/8/8/8/8/8/R3K3 w - -", "a1a8", 0, 0},
-      {"6k1/8/8/8/P7/8/8/R3K3 w - -", "a1a8", 0, 0},
-      {"1k6/8/8/8/8/8/8/R3K3 w - -", "a1a8", 1, 0},
+      {"6k1/8/8/8/8/8/8/R3K3 w - -", "a1a8", 1, 1}, {"3n2k1/8/8/8/8/8/8/R3K3 w - -", "a1a8", 0, 0},
+      {"6k1/8/8/8/P7/8/8/R3K3 w - -", "a1a8", 0, 0}, {"1k6/8/8/8/8/8/8/R3K3 w - -", "a1a8", 1, 0},
       {"1k6/8/8/8/8/8/R7/R3K3 w - -", "a2a8", 1, 1},   // a rook below protects
       {"1k6/8/8/8/8/8/R7/Q3K3 w - -", "a2a8", 1, 1},   // a queen below protects
       {"1k6/8/8/8/8/8/R7/N3K3 w - -", "a2a8", 1, 0},   // a knight below does not
       {"1k6/1P6/8/8/8/8/8/R3K3 w - -", "a1a8", 1, 1},  // the b7 pawn protects
-      {"4k2r/8/8/8/8/8/8/1K6 b - -", "h8h1", 1, 1},
-      {"4k2r/8/8/8/8/8/8/6K1 b - -", "h8h1", 1, 0},
+      {"4k2r/8/8/8/8/8/8/1K6 b - -", "h8h1", 1, 1}, {"4k2r/8/8/8/8/8/8/6K1 b - -", "h8h1", 1, 0},
       {"4k2r/8/8/8/8/8/6p1/6K1 b - -", "h8h1", 1, 1},
       {"6k1/8/8/8/8/8/8/Q3K3 w - -", "a1a8", 1, 1},   // the queen's distant back-rank check
       {"1k6/8/8/8/8/8/Q7/R3K3 w - -", "a2a8", 1, 0},  // the queen hides the rook behind it
       // Knight checks that fork a rook or queen, once per forked piece,
       // unless a pawn guards the square.
-      {"q3k3/8/r7/1N6/8/8/8/4K3 w - -", "b5c7", 1, 2},
-      {"8/8/8/4k3/1q6/8/5r2/2N4K w - -", "c1d3", 1, 2},
-      {"8/8/8/4k3/1qp5/8/5r2/2N4K w - -", "c1d3", 1, 0},
-      {"4k3/8/8/1N6/8/8/8/4K3 w - -", "b5c7", 1, 0},
+      {"q3k3/8/r7/1N6/8/8/8/4K3 w - -", "b5c7", 1, 2}, {"8/8/8/4k3/1q6/8/5r2/2N4K w - -", "c1d3", 1, 2},
+      {"8/8/8/4k3/1qp5/8/5r2/2N4K w - -", "c1d3", 1, 0}, {"4k3/8/8/1N6/8/8/8/4K3 w - -", "b5c7", 1, 0},
       // Queen contact checks need support and an undefended square.
-      {"6k1/8/8/7B/8/8/8/4KQ2 w - -", "f1f7", 1, 1},
-      {"6k1/8/8/7B/8/8/8/4KQ2 w - -", "f1f8", 1, 0},
+      {"6k1/8/8/7B/8/8/8/4KQ2 w - -", "f1f7", 1, 1}, {"6k1/8/8/7B/8/8/8/4KQ2 w - -", "f1f8", 1, 0},
       {"6k1/r7/8/7B/8/8/8/4KQ2 w - -", "f1f7", 1, 0},
       {"8/8/6k1/8/3B3Q/8/8/4K3 w - -", "h4h6", 1, 0},  // the king is not on an edge
   };

@@ -1,7 +1,8 @@
 // Setting up positions: the start arrays, FEN text and its bad forms, the
 // castling and en passant fields.
+#include <tuple>
+
 #include "position_checks.h"
-#include "test_support.h"
 
 namespace {
 
@@ -14,10 +15,9 @@ TEST(Setup, StartArraysAndFenGiveTheSamePosition) {
   const test::Snapshot fromArrays = test::Snapshot::take();
   test::setUp();
   EXPECT_TRUE(test::Snapshot::take() == fromArrays);
-  EXPECT_EQ(pos.kingRookSquare[WHITE], square("h1"));
-  EXPECT_EQ(pos.queenRookSquare[WHITE], square("a1"));
-  EXPECT_EQ(pos.kingRookSquare[BLACK], square("h8"));
-  EXPECT_EQ(pos.queenRookSquare[BLACK], square("a8"));
+  EXPECT_EQ(std::tuple(pos.kingRookSquare[WHITE], pos.queenRookSquare[WHITE], pos.kingRookSquare[BLACK],
+                       pos.queenRookSquare[BLACK]),
+            std::tuple(square("h1"), square("a1"), square("h8"), square("a8")));
 }
 
 // FEN text may end early; the castling field takes KQkq or file letters,
@@ -31,8 +31,7 @@ TEST(Setup, SideAndCastlingFields) {
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - -", WHITE, 0},
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w Kq", WHITE, 1 | 8},  // ends right after the letters
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", WHITE, 15},          // the reset values stay
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w", WHITE, 0},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w HAha -", WHITE, 15},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w", WHITE, 0}, {"r3k2r/8/8/8/8/8/8/R3K2R w HAha -", WHITE, 15},
       {"4k3/8/8/8/8/8/8/1R2K2R w Kb -", WHITE, 1},         // b1 is no corner
       {"r3k3/8/8/8/8/8/7R/R3K3 w KQkq -", WHITE, 2 | 8},   // rooks missing from h1 and h8
       {"r3k2r/8/8/8/8/8/8/R4K1R w KQkq -", WHITE, 4 | 8},  // the king is not on e1

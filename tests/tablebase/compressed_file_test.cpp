@@ -26,10 +26,8 @@ struct Shape {
 
 TEST(CompressedRoundTrip, EveryBlockDecodesToThePlainBytes) {
   const Shape shapes[] = {
-      {"runs", runs(5 * 8192 + 1234, 1), false},
-      {"random", randomBytes(3 * 8192 + 17, 2), true},
-      {"tablebase-like, the last block full", tablebaseLike(1 << 19), false},
-      {"one byte", {42}, true},
+      {"runs", runs(5 * 8192 + 1234, 1), false}, {"random", randomBytes(3 * 8192 + 17, 2), true},
+      {"tablebase-like, the last block full", tablebaseLike(1 << 19), false}, {"one byte", {42}, true},
   };
   for (const Shape &shape : shapes) {
     SCOPED_TRACE(shape.name);

@@ -83,8 +83,7 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
       {"block count 0", patched(72, {0, 0, 0, 0}), DECODE_FILE_BROKEN},
       {"block count 2^32 - 1", patched(72, {0xFF, 0xFF, 0xFF, 0xFF}), DECODE_FILE_BROKEN},
       {"one block more than the header holds", patched(72, {0, 0, 0, 5}), DECODE_FILE_BROKEN},
-      {"exponent 0", patched(70, {0}), DECODE_FILE_BROKEN},
-      {"exponent 17", patched(70, {17}), DECODE_FILE_BROKEN},
+      {"exponent 0", patched(70, {0}), DECODE_FILE_BROKEN}, {"exponent 17", patched(70, {17}), DECODE_FILE_BROKEN},
       {"23 distances", patched(71, {23}), DECODE_FILE_BROKEN},
       {"wrong format word", patched(79, {0xF4}), DECODE_FILE_BROKEN},
       // The code lengths.

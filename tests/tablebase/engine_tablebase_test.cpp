@@ -1,7 +1,6 @@
 // The real engine with generated tables: "egtb" under xboard (directory
 // from the configuration file), and a UCI search that plays the table's
 // mate after "NalimovPath".
-#include <regex>
 
 #include "tablebase_fixture.h"
 

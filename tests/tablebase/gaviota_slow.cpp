@@ -43,10 +43,9 @@ TEST(GaviotaSlow, EveryThreeManPositionAgrees) {
               int score;
               bool found = TbProbe(&score);
               compared++;
-              if (!found || score != expected) {
-                if (!wrong++) firstWrong = fen + ": expected " + std::to_string(expected) + ", probe " +
-                                           (found ? std::to_string(score) : "not found");
-              }
+              if ((!found || score != expected) && !wrong++)
+                firstWrong = fen + ": expected " + std::to_string(expected) + ", probe " +
+                             (found ? std::to_string(score) : "not found");
             }
           }
   EXPECT_EQ(wrong, 0u) << firstWrong;

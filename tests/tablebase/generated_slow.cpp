@@ -24,12 +24,10 @@ const std::string &tables() {
   static std::string directory;
   if (!directory.empty()) return directory;
   if (const char *given = std::getenv("VORN_TB_DIR")) return directory = given;
-  std::vector<std::string> names;
-  for (const char *n : {"knk", "kbk", "krk", "kqk", "knkn", "kbkn", "kbkb", "krkn", "krkb", "krkr", "kqkn", "kqkb",
-                        "kqkr", "kqkq", "knnk", "kbnk", "kbbk", "krnk", "krbk", "krrk", "kqnk", "kqbk", "kqrk", "kqqk",
-                        "kpk", "knkp", "kbkp", "krkp", "kqkp", "knpk", "kbpk", "krpk", "kqpk", "kppk", "kpkp"})
-    names.push_back(n);
-  return directory = tbtest::generatedTables(names);
+  return directory = tbtest::generatedTables(
+      {"knk", "kbk", "krk", "kqk", "knkn", "kbkn", "kbkb", "krkn", "krkb", "krkr", "kqkn", "kqkb", "kqkr", "kqkq",
+       "knnk", "kbnk", "kbbk", "krnk", "krbk", "krrk", "kqnk", "kqbk", "kqrk", "kqqk", "kpk", "knkp", "kbkp", "krkp",
+       "kqkp", "knpk", "kbpk", "krpk", "kqpk", "kppk", "kpkp"});
 }
 
 // Random legal positions of a table (white has the first side's pieces).
@@ -62,15 +60,14 @@ int bestOverMoves() {
   bool draw = false;
   for (Move m : moves) {
     makeMove(m);
-    int child;
     const int saved = pos.searchPly;
     pos.searchPly = 0;
-    int score = 0;
+    int score = 0;  // bare kings: a draw
     bool found = popCount(pos.occupied) == 2 || TbProbe(&score);
     pos.searchPly = saved;
     unmakeMove();
     if (!found) return -2;
-    child = popCount(pos.occupied) == 2 ? -1 : pliesOf(score);
+    const int child = pliesOf(score);
     if (child == -1) draw = true;
     else if (child % 2 == 0) bestWin = std::min(bestWin, child + 1);
     else longestLoss = std::max(longestLoss, child + 1);

@@ -1,7 +1,6 @@
 // One index per legal placement for every table of four men and for three
 // tables of five (one per kind of five-man index: three pawns, a pawn on
 // each side with en passant, two pieces against one without pawns).
-#include <gtest/gtest.h>
 
 #include "index_check.h"
 

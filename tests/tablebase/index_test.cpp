@@ -2,7 +2,6 @@
 // placement for the tables of three men (which needs the king-pair and
 // enumeration tables right: a pair too many or too few moves the largest
 // index off the file size).
-#include <gtest/gtest.h>
 
 #include "index_check.h"
 #include "tablebase/registry.h"
@@ -23,8 +22,7 @@ TEST(TablebaseIndex, PublishedSizes) {
     int id = 0;
     while (id < TB_TABLE_COUNT && std::string(tbTableNames[id]) != p.name) id++;
     ASSERT_LT(id, TB_TABLE_COUNT) << p.name;
-    EXPECT_EQ(tbExpectedSizes[id][0], p.white) << p.name;
-    EXPECT_EQ(tbExpectedSizes[id][1], p.black) << p.name;
+    EXPECT_EQ(std::pair(tbExpectedSizes[id][0], tbExpectedSizes[id][1]), std::pair(p.white, p.black)) << p.name;
   }
 }
 
@@ -37,8 +35,8 @@ TEST(TablebaseIndex, ThreeMenPlacementsHaveTheirOwnIndex) {
 TEST(TablebaseIndex, KppkpPositionsAnsweredWithoutTheFile) {
   TbBuildTables();
   for (uint32_t index : {56802428u, 56811076u, 56849992u, 56858640u, 59592489u, 67775659u, 71071628u}) {
-    EXPECT_EQ(TbProbeTable(36, 1, index), -32639) << index;
-    EXPECT_EQ(TbProbeTable(36, 0, index), TB_NO_VALUE) << index;
+    EXPECT_EQ(std::pair(TbProbeTable(36, 1, index), TbProbeTable(36, 0, index)), std::pair(-32639, TB_NO_VALUE))
+        << index;
   }
   EXPECT_EQ(TbProbeTable(36, 1, 56802429), TB_NO_VALUE);
 }

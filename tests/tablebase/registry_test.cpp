@@ -18,18 +18,17 @@ void makeFile(const std::string &name, uint64_t size) {
 
 uint64_t sizeOf(const char *table, int side) { return tbExpectedSizes[tbtest::idOf(table)][side]; }
 
-struct Registration {
-  int result;
-  std::string output;
-};
-
-Registration registerCapturing(const std::string &path) {
+// The result of registering a directory list, and what it printed.
+std::pair<int, std::string> registerCapturing(const std::string &path) {
   testing::internal::CaptureStdout();
-  int result = TbRegisterAll(path.c_str());
+  const int result = TbRegisterAll(path.c_str());
   return {result, testing::internal::GetCapturedStdout()};
 }
 
-const char *fileOf(const char *table, int side) { return tbRegistry.tables[tbtest::idOf(table)].file[side].fileName; }
+std::string fileOf(const char *table, int side) {
+  const char *name = tbRegistry.tables[tbtest::idOf(table)].file[side].fileName;
+  return name ? name : "not registered";
+}
 
 class TablebaseRegistry : public testing::Test {
  protected:
@@ -42,11 +41,8 @@ TEST_F(TablebaseRegistry, FirstDirectoryWinsPerSide) {
   makeFile(one.path + "/kqk.nbw", sizeOf("kqk", 0));
   makeFile(two.path + "/kqk.nbw", sizeOf("kqk", 0));
   makeFile(two.path + "/kqk.nbb", sizeOf("kqk", 1));
-  Registration r = registerCapturing(one.path + ";" + two.path);
-  EXPECT_EQ(r.result, 3);
-  EXPECT_EQ(r.output, "");
-  EXPECT_EQ(std::string(fileOf("kqk", 0)), one.path + "/kqk.nbw");
-  EXPECT_EQ(std::string(fileOf("kqk", 1)), two.path + "/kqk.nbb");
+  EXPECT_EQ(registerCapturing(one.path + ";" + two.path), std::pair(3, std::string()));
+  EXPECT_EQ(std::pair(fileOf("kqk", 0), fileOf("kqk", 1)), std::pair(one.path + "/kqk.nbw", two.path + "/kqk.nbb"));
 }
 
 TEST_F(TablebaseRegistry, EmptyPartIsTheWorkingDirectory) {
@@ -54,10 +50,10 @@ TEST_F(TablebaseRegistry, EmptyPartIsTheWorkingDirectory) {
   char previous[4096];
   ASSERT_TRUE(getcwd(previous, sizeof previous));
   ASSERT_EQ(chdir(one.path.c_str()), 0);
-  Registration r = registerCapturing(two.path + ",," + two.path);
+  const int result = registerCapturing(two.path + ",," + two.path).first;
   ASSERT_EQ(chdir(previous), 0);
-  EXPECT_EQ(r.result, 3);
-  EXPECT_STREQ(fileOf("krk", 0), "krk.nbw");
+  EXPECT_EQ(result, 3);
+  EXPECT_EQ(fileOf("krk", 0), "krk.nbw");
 }
 
 TEST_F(TablebaseRegistry, LargestTableDecidesTheResult) {
@@ -67,10 +63,10 @@ TEST_F(TablebaseRegistry, LargestTableDecidesTheResult) {
     int side;
     int result;
   } steps[] = {{"kqk.nbb", "kqk", 1, 3}, {"kqkr.nbw", "kqkr", 0, 4}, {"kqqkq.nbb", "kqqkq", 1, 5}};
-  EXPECT_EQ(registerCapturing(one.path).result, 0);
+  EXPECT_EQ(registerCapturing(one.path).first, 0);
   for (const auto &s : steps) {
     makeFile(one.path + "/" + s.file, sizeOf(s.table, s.side));
-    EXPECT_EQ(registerCapturing(one.path).result, s.result) << s.file;
+    EXPECT_EQ(registerCapturing(one.path).first, s.result) << s.file;
   }
 }
 
@@ -81,11 +77,11 @@ TEST_F(TablebaseRegistry, RefusedFilesAreReported) {
   makeFile(one.path + "/kpk.nbw.emd", 100);
   ASSERT_EQ(mkfifo((one.path + "/kbk.nbw").c_str(), 0644), 0);      // must not block
   ASSERT_EQ(mkdir((one.path + "/knk.nbw").c_str(), 0755), 0);       // not a file
-  Registration r = registerCapturing(one.path);
-  EXPECT_EQ(r.result, 0);
-  EXPECT_NE(r.output.find("*** " + one.path + "/kqk.nbw corrupted\n"), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("*** Unable to read " + one.path + "/krkp_nbb.emd - "), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("*** Unable to read " + one.path + "/kpk.nbw.emd - "), std::string::npos) << r.output;
+  const auto [result, output] = registerCapturing(one.path);
+  EXPECT_EQ(result, 0);
+  for (const std::string &report : {"*** " + one.path + "/kqk.nbw corrupted\n", "*** Unable to read " + one.path +
+                                   "/krkp_nbb.emd - ", "*** Unable to read " + one.path + "/kpk.nbw.emd - "})
+    EXPECT_NE(output.find(report), std::string::npos) << output;
   for (const char *t : {"kqk", "krkp", "kpk", "kbk", "knk"}) EXPECT_FALSE(TbIsRegistered(tbtest::idOf(t), 0)) << t;
   EXPECT_FALSE(TbIsRegistered(tbtest::idOf("krkp"), 1));
 }
@@ -95,8 +91,7 @@ TEST_F(TablebaseRegistry, LongDirectoryListsAndUciMessages) {
   for (int i = 0; i < 30; i++) path += one.path + "/missing" + std::to_string(i) + ";";
   makeFile(two.path + "/kqk.nbw", 7);
   shell.engineFlags |= FLAG_UCI;
-  Registration r = registerCapturing(path + two.path);
-  EXPECT_EQ(r.output, "info string *** " + two.path + "/kqk.nbw corrupted\n");
+  EXPECT_EQ(registerCapturing(path + two.path).second, "info string *** " + two.path + "/kqk.nbw corrupted\n");
 }
 
 // Material lookup: the table's colours, the exchanged colours, counts

@@ -3,13 +3,8 @@
 // way the shell does.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "../../tools/tb_tables.h"
 #include "shell/engine_process.h"
