@@ -55,7 +55,8 @@ inline std::vector<Move> legalMoves() {
 
 // Finds a legal move by its coordinate text ("e2e4", "e7e8q"), 0 if none.
 inline Move findMove(const std::string &text) {
-  for (Move m : legalMoves())
+  const std::vector<Move> legal = legalMoves();
+  for (Move m : legal)
     if (text == moveToUciCoordinates(m)) return m;
   return 0;
 }
