@@ -36,8 +36,9 @@ inline std::vector<MoveEntry> currentList() {
 
 // The legal moves of the position, as generateMoves() lists them.  Game
 // moves count as search plies too, so the list is built at ply 0, as the
-// shell does between searches.
-inline std::vector<Move> legalMoves() {
+// shell does between searches.  Not inlined: GCC 12 then mistakes the
+// list's release for a free of an offset pointer (-Wfree-nonheap-object).
+[[gnu::noinline]] inline std::vector<Move> legalMoves() {
   const int ply = pos.searchPly;
   pos.searchPly = 0;
   generateMoves();
@@ -55,8 +56,7 @@ inline std::vector<Move> legalMoves() {
 
 // Finds a legal move by its coordinate text ("e2e4", "e7e8q"), 0 if none.
 inline Move findMove(const std::string &text) {
-  const std::vector<Move> legal = legalMoves();
-  for (Move m : legal)
+  for (Move m : legalMoves())
     if (text == moveToUciCoordinates(m)) return m;
   return 0;
 }
