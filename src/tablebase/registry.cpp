@@ -4,14 +4,19 @@
 //
 // No file or memory problem ends the engine: the file is reported and left
 // out, and the engine goes on with the tables it has.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "shell/engine_state.h"
 #include "tablebase/placement.h"
@@ -124,9 +129,42 @@ char *joinName(const char *directory, size_t directoryLength, const char *name, 
   return full;
 }
 
+// The names in one tablebase directory, read once, so that registration
+// opens only the files that are there instead of trying every name of
+// every table (some 900 opens per directory, slow on a network drive).
+struct DirectoryListing {
+  enum Kind { UNREADABLE, MISSING, LISTED } kind = UNREADABLE;
+  std::vector<std::string> names;  // sorted
+  bool mayHold(const char *name) const {
+    if (kind == UNREADABLE) return true;  // cannot tell: try to open it
+    auto at = std::lower_bound(names.begin(), names.end(), name,
+                               [](const std::string &a, const char *b) { return std::strcmp(a.c_str(), b) < 0; });
+    return at != names.end() && *at == name;
+  }
+};
+
+// An absent path or one that is not a directory holds no table; one that
+// may be searched but not listed is tried name by name as before.
+DirectoryListing listDirectory(const char *directory, size_t directoryLength) {
+  DirectoryListing listing;
+  const std::string path = directoryLength ? std::string(directory, directoryLength) : std::string(".");
+  DIR *dir = opendir(path.c_str());
+  if (!dir) {
+    if (errno == ENOENT || errno == ENOTDIR) listing.kind = DirectoryListing::MISSING;
+    return listing;
+  }
+  // Only names that can be a table file: short, with the "nb" of ".nbw"/".nbb".
+  while (const dirent *entry = readdir(dir))
+    if (std::strlen(entry->d_name) <= 20 && std::strstr(entry->d_name, "nb")) listing.names.emplace_back(entry->d_name);
+  closedir(dir);
+  std::sort(listing.names.begin(), listing.names.end());
+  listing.kind = DirectoryListing::LISTED;
+  return listing;
+}
+
 // Registers one side of one table from one directory: true when a usable
 // file was found.
-bool registerFile(int id, int side, const char *directory, size_t directoryLength) {
+bool registerFile(int id, int side, const char *directory, size_t directoryLength, const DirectoryListing &listing) {
   TbRegistry &g = tbRegistry;
   TbDescriptor &d = g.tables[id];
   TbFile &f = d.file[side];
@@ -139,6 +177,9 @@ bool registerFile(int id, int side, const char *directory, size_t directoryLengt
   uint64_t length = 0;
   int variant = 0;
   for (; variant < 4 && fd < 0; variant++) {
+    char baseName[32];
+    std::snprintf(baseName, sizeof baseName, "%s%s", d.name, suffixes[side][variant]);
+    if (!listing.mayHold(baseName)) continue;
     std::free(fileName);
     fileName = joinName(directory, directoryLength, d.name, suffixes[side][variant]);
     if (!fileName) {
@@ -236,9 +277,11 @@ int TbRegisterAll(const char *path) {
   const char *part = path;
   for (;;) {
     size_t length = std::strcspn(part, ",;");
-    for (int id = 1; id < TB_TABLE_COUNT; id++)
-      for (int side = 0; side < (g.tables[id].symmetric ? 1 : 2); side++)
-        if (registerFile(id, side, part, length) && id > g.highestId) g.highestId = id;
+    const DirectoryListing listing = listDirectory(part, length);
+    if (listing.kind != DirectoryListing::MISSING)
+      for (int id = 1; id < TB_TABLE_COUNT; id++)
+        for (int side = 0; side < (g.tables[id].symmetric ? 1 : 2); side++)
+          if (registerFile(id, side, part, length, listing) && id > g.highestId) g.highestId = id;
     if (!part[length]) break;
     part += length + 1;
   }
