@@ -206,14 +206,21 @@ TEST_F(GameLoop, MovesFromTheSearchAreCompletedFromTheLegalMoves) {
   EXPECT_EQ(pos.gamePly, 0);
 }
 
+// A ponder search ended by "stop" answers no move and takes the predicted
+// move back; after "ponderhit" it is the engine's own search and "stop"
+// gets its move.
 TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
-  command("position startpos moves e2e4 e7e5");
-  command("go ponder wtime 100000 btime 100000");
-  EXPECT_EQ(shell.pondering, 1);
-  queueInput("stop\n");
-  std::string out = think();
-  EXPECT_EQ(test::linesStartingWith(out, "bestmove"), std::vector<std::string>{"bestmove 0000"}) << out;
-  EXPECT_EQ(test::numbers(pos.gamePly, shell.pondering), test::numbers(1, 0));
+  for (const bool hit : {true, false}) {
+    command("position startpos moves e2e4 e7e5");
+    command("go ponder wtime 100000 btime 100000");
+    EXPECT_EQ(shell.pondering, 1);
+    queueInput(hit ? "ponderhit\nstop\n" : "stop\n");
+    std::string out = think();
+    const std::vector<std::string> answer = test::linesStartingWith(out, "bestmove");
+    ASSERT_EQ(answer.size(), 1u) << out;
+    EXPECT_EQ(answer[0] == "bestmove 0000", !hit) << out;
+    EXPECT_EQ(test::numbers(pos.gamePly, shell.pondering), test::numbers(hit ? 2 : 1, 0));
+  }
   // The next position restores the move and plays the one really made.
   command("position startpos moves e2e4 c7c5 g1f3");
   EXPECT_EQ(pos.gamePly, 3);

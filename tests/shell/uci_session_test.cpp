@@ -77,17 +77,6 @@ class UciSession : public ::testing::Test {
   test::EngineProcess engine;
 };
 
-TEST_F(UciSession, FixedDepthMoveTimeClocksAndNewGames) {
-  expectLegalAnswer("", "e2e4", "go depth 7");
-  expectLegalAnswer("", "e2e4 e7e5", "go wtime 6000 btime 6000 movestogo 40");
-  expectLegalAnswer("", "e2e4 e7e5 g1f3", "go wtime 3000 btime 3000 winc 100 binc 100");
-  expectLegalAnswer("", "e2e4 e7e5 g1f3 b8c6", "go movetime 5");  // rounds to 0 cs: still limited
-  send("ucinewgame\n");
-  expectLegalAnswer("", "", "go depth 3");
-  send("ucinewgame\n");
-  expectLegalAnswer("8/8/8/4k3/8/8/4P3/4K3 w - -", "e1d2", "go depth 3");
-}
-
 // A hash size sent during the search is applied after it, not under it.
 TEST_F(UciSession, IsreadyIsAnsweredDuringAnEndlessSearchThatWaitsForStop) {
   send("position startpos moves d2d4\ngo infinite\nsetoption name Hash value 16\n");
@@ -107,22 +96,6 @@ TEST_F(UciSession, IsreadyIsAnsweredDuringAnEndlessSearchThatWaitsForStop) {
   ASSERT_TRUE(engine.waitForLines("uciok", 2));
   // 2^18 buckets of 48 bytes and the quiescence table.
   EXPECT_NE(engine.output().find(test::memoryReport(12352, "Not set yet by UCI")), std::string::npos);
-}
-
-TEST_F(UciSession, PonderThenPonderhitThenStop) {
-  send("setoption name Ponder value true\nposition startpos moves e2e4 e7e5\ngo ponder wtime 600000 btime 600000\n");
-  sync();
-  EXPECT_EQ(answers(), 0u);
-  send("ponderhit\n");
-  sync();
-  send("stop\n");
-  ASSERT_TRUE(engine.waitForLines("bestmove", 1));
-  sync();
-  EXPECT_EQ(answers(), 1u) << engine.output();
-  const std::string played = lastMove();
-  ASSERT_TRUE(legalAfter("", "e2e4 e7e5", played)) << played;
-  // The game goes on from the move the engine played.
-  expectLegalAnswer("", "e2e4 e7e5 " + played + " a7a6", "go depth 3");
 }
 
 TEST_F(UciSession, GamesThatAreOverStillGetOneAnswer) {

@@ -52,43 +52,6 @@ class XboardSession : public ::testing::Test {
   size_t moves = 0;
 };
 
-TEST_F(XboardSession, TwoGamesAsXboardPlaysThem) {
-  EXPECT_NE(engine.output().find(test::xboardFeatures), std::string::npos) << engine.output();
-  const std::string newGame = "new\nrandom\nlevel 40 0:05 0\npost\nhard\n";
-  // Game 1: the engine plays White after "force" ... "go".
-  test::setUp();
-  engine.send(newGame);
-  sync();
-  engine.send("force\ncomputer\nname Opponent\ntime 500\notim 500\ngo\n");
-  for (int i = 0; i < 3; i++) {
-    expectMove();
-    engine.send("time 480\notim 480\n");
-    reply();
-  }
-  expectMove();
-  engine.send("result 1-0 {White resigns}\nforce\n");
-  sync();
-  // Game 2: the engine plays Black, answering the opponent's first move.
-  test::setUp();
-  engine.send(newGame);
-  sync();
-  engine.send("computer\nname Opponent\ntime 500\notim 500\n");
-  for (int i = 0; i < 3; i++) {
-    reply();
-    expectMove();
-  }
-  engine.send("force\n");
-  sync();
-  engine.send("quit\n");
-  test::EngineRun run = engine.finish();
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(count("move "), 7u) << run.output;
-  for (const char *error : {"not found", "Illegal move"}) EXPECT_EQ(run.output.find(error), std::string::npos) << error;
-  std::string pongs;
-  for (const std::string &line : test::linesStartingWith(run.output, "pong ")) pongs += line.substr(5) + " ";
-  EXPECT_EQ(pongs, "1 2 3 4 ");
-}
-
 TEST_F(XboardSession, SetboardTakeBacksGoThenAnalysis) {
   // White mates with Qh7 after the take-backs.
   const char *fen = "6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1";
