@@ -263,36 +263,6 @@ TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
   }
 }
 
-// xboard with pondering: the expected reply goes on the board and the
-// search goes on; a command that stops it takes the reply back.
-int ponderInput = -1;
-void quitWhilePondering() {
-  if (shell.pondering && ponderInput >= 0) {
-    EXPECT_EQ(write(ponderInput, "quit\n", 5), 5);
-    ponderInput = -1;
-  }
-}
-
-TEST_F(GameLoop, XboardPondersOnTheExpectedReply) {
-  command("position startpos moves e2e4 e7e5");
-  useXboard(FLAG_PONDER);
-  timeControl.baseTime = timeControl.maxMoveTime = 0;
-  timeControl.maxSearchDepth = 4;
-  shell.engineSide = WHITE;
-  // "quit" arrives while the engine ponders.
-  ponderInput = inputWriteEnd();
-  searchHooks.onPoll = quitWhilePondering;
-  std::string out = think();
-  searchHooks.onPoll = nullptr;
-  // The reply is taken back: three plies on the board.
-  EXPECT_EQ(
-      test::numbers(count(out, "move "), shell.pendingCommand, shell.pondering, pos.gamePly, gameRecord.gameLength),
-      test::numbers(1, COMMAND_QUIT, 0, 3, 2))
-      << out;
-  EXPECT_NE(shell.ponderMove, 0u);
-  EXPECT_EQ(pos.hashKey, computeHashKey());
-}
-
 TEST_F(GameLoop, ASecondAnalyzeKeepsTheLimitsOfTheFirst) {
   timeControl.maxMoveTime = 123;
   timeControl.maxSearchDepth = 7;

@@ -163,19 +163,4 @@ TEST_F(UciSession, QuitOrEndOfInputDuringASearch) {
   }
 }
 
-// The readings of bad words and numbers are checked in-process; here the
-// session goes on after them.
-TEST_F(UciSession, BadInputLeavesTheEngineWorking) {
-  send("\n\n   \nfoo bar\nGO\xc3\xa9\n\xe2\x82\xac \xff\xfe\xfd\nposition \xff\nsetoption name \xc3\xa9 value \xc3\xa9\n"
-       "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - moves e2e4\nposition fen " +
-       std::string(5000, 'k') + "\nposition startpos moves e2e4 \xe2\x82\xac\xe2\x82\xac e7e5\n");
-  sync();
-  EXPECT_EQ(answers(), 0u);
-  EXPECT_EQ(count("ERROR (invalid FEN): setupFromFen"), 1u) << engine.output();
-  // 64 black kings from a FEN of 5,000 letters cut to the first 127.
-  EXPECT_EQ(count("ERROR (illegal position): setupFromFen"), 1u) << engine.output();
-  expectLegalAnswer("", "e2e4", "go wtime abc btime -5 movestogo x");
-  expectLegalAnswer("", "e2e4 e7e5", "go movetime 99999999999999999999999 depth 2\nstop");
-}
-
 }  // namespace

@@ -90,17 +90,13 @@ TEST_F(XboardSession, HintWhilePonderingAndMoveNow) {
   expectMove();
 }
 
-// Input no interface should send, around a game with learning and
-// pondering: the engine still answers every ping and plays legal moves.
+// Input no interface should send, around a game with pondering: the engine
+// still answers every ping and plays legal moves (garbage of every kind is
+// the xboard fuzz target's).
 TEST_F(XboardSession, BadInputNeverStopsTheEngine) {
-  std::string lines;
-  // Every command without its words, and with words of the wrong kind.
-  for (const char *command : {"level", "st", "sd", "time", "otim", "result", "ping", "name", "protover", "hint", "bk",
-                              "easy", "playother", "?", "nps", "draw"})
-    lines += std::string(command) + "\n" + command + " x -1 1e9 nan 99999999999999999999 \x01\xff\n";
-  for (int i = 0; i < 10000; i++) lines += ".\n";
-  engine.send("undo\nremove\ne2\ni2i4\ne2e9\ne7e8x\nlevel 40 5\n" + lines + "analyze\n" + lines +
-              "exit\nnew\nsetboard \x01garbage\ne2e4\nsetboard\n");
+  engine.send(
+      "undo\nremove\ne2\ni2i4\ne2e9\ne7e8x\nlevel 40 5\nanalyze\n.\nexit\nnew\nsetboard \x01garbage\ne2e4\n"
+      "setboard\n");
   sync();
   EXPECT_GE(count("stat01: "), 1u);
   EXPECT_EQ(count("Illegal move: e2e4"), 1u) << engine.output();  // after the refused position
