@@ -84,11 +84,11 @@ inline std::string fileText(const std::string &path) {
 }
 
 // Knights going out and back, `plies` moves separated by spaces: g1f3 g8f6
-// f3g1 f6g8 ..., or b1c3 b8c6 c3b1 c6b8 ... on the queenside.
-inline std::string knightShuffle(int plies, bool queenside = false) {
-  static const char *const cycles[2][4] = {{"g1f3", "g8f6", "f3g1", "f6g8"}, {"b1c3", "b8c6", "c3b1", "c6b8"}};
+// f3g1 f6g8 ...
+inline std::string knightShuffle(int plies) {
+  static const char *const cycle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
   std::string moves;
-  for (int i = 0; i < plies; i++) moves += (i ? " " : "") + std::string(cycles[queenside][i % 4]);
+  for (int i = 0; i < plies; i++) (moves += i ? " " : "") += cycle[i % 4];
   return moves;
 }
 

@@ -109,6 +109,13 @@ TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   EXPECT_EQ(command("position startpos moves " + test::knightShuffle(900)), maximum);
   EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength, gameRecord.listCutShort, shell.gameOver),
             test::numbers(MAX_GAME_LENGTH, MAX_GAME_LENGTH - 1, 1, 1));
+  // No move of the board would be a move of the game sent: "0000", after
+  // "stop" when the search is endless.
+  command("go depth 3");
+  EXPECT_EQ(think(), "bestmove 0000\n");
+  command("go infinite");
+  queueInput("isready\nstop\n");
+  EXPECT_EQ(think(), "readyok\nbestmove 0000\n");
   // A list that just fits is the game on the board.
   EXPECT_EQ(command("position startpos moves " + test::knightShuffle(MAX_GAME_LENGTH)),
             "1/2-1/2 {Draw by fifty move rule}\n");
@@ -120,6 +127,15 @@ TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   // A typed move is refused there.
   EXPECT_EQ(typed("g8", "f6"), maximum);
   EXPECT_EQ(test::numbers(pos.gamePly, shell.pendingFrom), test::numbers(MAX_GAME_LENGTH, -1));
+  // A game that just fits is searched and its move played; beyond it the
+  // engine no longer plays, but answers with a legal move.
+  command("position startpos moves " + test::knightShuffle(MAX_GAME_LENGTH));
+  command("go depth 3");
+  EXPECT_EQ(count(think(), "bestmove"), 1u);
+  command("go depth 3");
+  const std::vector<std::string> past = test::linesStartingWith(think(), "bestmove ");
+  ASSERT_EQ(test::numbers(past.size(), pos.gamePly), test::numbers(1, MAX_GAME_LENGTH + 1));
+  EXPECT_NE(test::findMove(past[0].substr(9)), 0u) << past[0];
 }
 
 TEST_F(GameLoop, AFenTheEngineCannotUseLeavesTheInitialPosition) {

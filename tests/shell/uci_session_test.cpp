@@ -109,45 +109,6 @@ TEST_F(UciSession, GamesThatAreOverStillGetOneAnswer) {
   EXPECT_EQ(answerTo(stalemate, "", "go infinite\nisready\nstop"), "0000");  // even an endless search
 }
 
-TEST_F(UciSession, AtTheMaximumGameLengthTheEngineStillAnswers) {
-  // 696 plies of knight moves, 32 pawn moves, then knights again: 735 plies
-  // without a third repetition, and more that the record has no room for.
-  std::string pawns;
-  for (int step = 0; step < 2; step++)
-    for (char file = 'a'; file <= 'h'; file++)
-      pawns += std::string{' ', file, char('2' + step), file, char('3' + step),
-                           ' ', file, char('7' - step), file, char('6' - step)};
-  const std::string fits = test::knightShuffle(696) + pawns + " " + test::knightShuffle(7, true);
-  ASSERT_EQ(words(fits).size(), size_t(MAX_GAME_LENGTH));
-  const std::string maximum = "ERROR (maximum number of moves reached): main";
-
-  // A game longer than the record is not set up: no move of the board
-  // would be a move of the game sent.
-  const std::string twentyMore = test::knightShuffle(27, true).substr(7 * 5);  // the cycle goes on
-  EXPECT_EQ(answerTo("", fits + " " + twentyMore, "go depth 3"), "0000");
-  EXPECT_EQ(count(maximum), 1u);
-  // A game that just fits is searched and its move played.
-  std::string played = fits + " " + answerTo("", fits, "go depth 3");
-  EXPECT_TRUE(legalAfter("", fits, words(played).back()));
-  // Past the limit the engine no longer plays, but a "go" is still answered.
-  send("go depth 3\n");
-  ASSERT_TRUE(engine.waitForLines("bestmove", 3));
-  EXPECT_EQ(count(maximum), 2u);
-  EXPECT_TRUE(legalAfter("", played, lastMove())) << lastMove();
-  send("go infinite\n");
-  sync();
-  EXPECT_EQ(answers(), 3u);
-  send("stop\n");
-  ASSERT_TRUE(engine.waitForLines("bestmove", 4));
-  sync();
-  EXPECT_EQ(count(maximum), 2u);
-  // One more move than fits.
-  played += " " + lastMove();
-  EXPECT_EQ(answerTo("", played, "go wtime 1000 btime 1000"), "0000");
-  // A new position starts afresh.
-  expectLegalAnswer("", "e2e4", "go depth 2");
-}
-
 TEST_F(UciSession, QuitOrEndOfInputDuringASearch) {
   send("position startpos\ngo infinite\n");
   sync();
