@@ -39,8 +39,7 @@ TEST(EngineSession, Transcripts) {
       {"new" + words + "\nboard" + words + "\nuci" + words + "\nisready" + words + "\ndebug" + words + "\nisready\n",
        protocolFirst + startBoard + uciAnswer + "readyok\nreadyok\n"},
       {"uci\nisready " + std::string(600000, 'z') + "\nisready\n",
-       uciAnswer + "ERROR (input line too long): getLine\nreadyok\n"},
-  };
+       uciAnswer + "ERROR (input line too long): getLine\nreadyok\n"}};
   for (const auto &c : cases) {
     test::EngineRun run = runEngine(c.input);
     EXPECT_EQ(run.output, banner() + c.output) << c.input.substr(0, 40);
@@ -56,14 +55,12 @@ TEST(EngineCommandLine, Options) {
     std::string output;
     int exitCode;
     bool readsInput;
-  } cases[] = {
-      {{"vorn", "-xboard"}, "Invalid option!\n", 0, false},
-      {{"vorn", "/XBOARD"}, "Invalid option!\n", 0, false},
-      {{"vorn", "/CB"}, "Please specify path to the PGN file\n", 0, false},
-      {{"vorn", "/CB", "games.pgn"}, "Cannot open PGN file 'games.pgn'\n", 1, false},
-      {{"vorn", "/xboard"}, "", 0, true},
-      {{"vorn", "/xboard", "whatever"}, "", 0, true},
-  };
+  } cases[] = {{{"vorn", "-xboard"}, "Invalid option!\n", 0, false},
+               {{"vorn", "/XBOARD"}, "Invalid option!\n", 0, false},
+               {{"vorn", "/CB"}, "Please specify path to the PGN file\n", 0, false},
+               {{"vorn", "/CB", "games.pgn"}, "Cannot open PGN file 'games.pgn'\n", 1, false},
+               {{"vorn", "/xboard"}, "", 0, true},
+               {{"vorn", "/xboard", "whatever"}, "", 0, true}};
   for (const auto &c : cases) {
     test::TempDir dir;
     const int fd = open(dir.write("input", "quit\n").c_str(), O_RDONLY);

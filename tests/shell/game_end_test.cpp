@@ -67,19 +67,17 @@ TEST_F(GameEndTest, MateStalemateAndTheFiftyMoveRule) {
     const char *fen;
     int engineSide, fiftyCount;
     const char *line;
-  } cases[] = {
-      {whiteMated, BLACK, 0, "0-1 {Computer wins}\n"},
-      {whiteMated, WHITE, 0, "0-1 {You win}\n"},
-      {whiteMated, NO_COLOUR, 0, "0-1 {Black wins}\n"},
-      {blackMated, WHITE, 0, "1-0 {Computer wins}\n"},
-      {blackMated, BLACK, 0, "1-0 {You win}\n"},
-      {blackMated, NO_COLOUR, 0, "1-0 {White wins}\n"},
-      {whiteMated, NO_COLOUR, 100, "0-1 {Black wins}\n"},  // mate on the hundredth half-move is still mate
-      {"7k/5Q2/6K1/8/8/8/8/8 b - -", NO_COLOUR, 0, "1/2-1/2 {Stalemate}\n"},
-      // More half-moves than the game's plies: the repetition scan must stay inside the record.
-      {rook, NO_COLOUR, 99, ""},
-      {rook, NO_COLOUR, 100, "1/2-1/2 {Draw by fifty move rule}\n"},
-  };
+  } cases[] = {{whiteMated, BLACK, 0, "0-1 {Computer wins}\n"},
+               {whiteMated, WHITE, 0, "0-1 {You win}\n"},
+               {whiteMated, NO_COLOUR, 0, "0-1 {Black wins}\n"},
+               {blackMated, WHITE, 0, "1-0 {Computer wins}\n"},
+               {blackMated, BLACK, 0, "1-0 {You win}\n"},
+               {blackMated, NO_COLOUR, 0, "1-0 {White wins}\n"},
+               {whiteMated, NO_COLOUR, 100, "0-1 {Black wins}\n"},  // mate on the hundredth half-move is still mate
+               {"7k/5Q2/6K1/8/8/8/8/8 b - -", NO_COLOUR, 0, "1/2-1/2 {Stalemate}\n"},
+               // More half-moves than the game's plies: the repetition scan must stay inside the record.
+               {rook, NO_COLOUR, 99, ""},
+               {rook, NO_COLOUR, 100, "1/2-1/2 {Draw by fifty move rule}\n"}};
   for (const auto &c : cases) {
     test::setUp(c.fen);
     shell.gameOver = 0;
@@ -96,20 +94,18 @@ TEST_F(GameEndTest, InsufficientMaterialOnlyWhenNoMateIsPossible) {
   const struct {
     const char *fen;
     bool dead;
-  } cases[] = {
-      {"8/8/8/4k3/8/8/8/4K3 w - -", true},      // bare kings
-      {"8/8/8/4k3/8/8/8/4KN2 w - -", true},     // knight
-      {"8/8/8/4k3/8/8/8/4KB2 b - -", true},     // bishop
-      {"8/8/8/4k3/8/8/8/2B1KB2 w - -", false},  // bishops on both colours
-      {"8/8/8/3bk3/8/8/8/4KB2 w - -", true},    // one bishop each, both on light squares (d5, f1)
-      {"8/8/8/2b1k3/8/8/8/4KB2 w - -", false},  // opposite colours (c5 is dark): a mate exists
-      {"8/8/8/4k3/8/8/8/1B1BKB2 w - -", true},  // three bishops on light squares
-      {"8/8/8/4kn2/8/8/8/4KN2 w - -", false},   // knight each
-      {"8/8/8/4k3/8/8/8/3NKN2 w - -", false},   // two knights
-      {"8/8/8/4k3/8/8/8/3BKN2 w - -", false},   // bishop and knight
-      {"8/8/8/4kn2/8/8/8/4KB2 w - -", false},   // bishop against knight
-      {"8/8/8/4k3/8/8/8/4KR2 w - -", false},   {"8/8/8/4k3/8/8/4P3/4K3 w - -", false},
-  };
+  } cases[] = {{"8/8/8/4k3/8/8/8/4K3 w - -", true},      // bare kings
+               {"8/8/8/4k3/8/8/8/4KN2 w - -", true},     // knight
+               {"8/8/8/4k3/8/8/8/4KB2 b - -", true},     // bishop
+               {"8/8/8/4k3/8/8/8/2B1KB2 w - -", false},  // bishops on both colours
+               {"8/8/8/3bk3/8/8/8/4KB2 w - -", true},    // one bishop each, both on light squares (d5, f1)
+               {"8/8/8/2b1k3/8/8/8/4KB2 w - -", false},  // opposite colours (c5 is dark): a mate exists
+               {"8/8/8/4k3/8/8/8/1B1BKB2 w - -", true},  // three bishops on light squares
+               {"8/8/8/4kn2/8/8/8/4KN2 w - -", false},   // knight each
+               {"8/8/8/4k3/8/8/8/3NKN2 w - -", false},   // two knights
+               {"8/8/8/4k3/8/8/8/3BKN2 w - -", false},   // bishop and knight
+               {"8/8/8/4kn2/8/8/8/4KB2 w - -", false},   // bishop against knight
+               {"8/8/8/4k3/8/8/8/4KR2 w - -", false},   {"8/8/8/4k3/8/8/4P3/4K3 w - -", false}};
   for (const auto &c : cases) {
     test::setUp(c.fen);
     EXPECT_EQ(insufficientMaterial(), c.dead) << c.fen;

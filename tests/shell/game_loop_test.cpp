@@ -56,16 +56,14 @@ TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
     int plies, gameLength;
     const char *first, *third;  // nullptr: not checked
     int a8;                     // the piece type promoted to on a8, -1: not checked
-  } cases[] = {
-      {"position startpos moves e2e4 e7e5", 2, 1, "e4", nullptr, -1},
-      {"position startpos moves e2e4 e7e5 g1f3", 3, 2, "e2e4", "Nf3", -1},
-      {"position startpos moves d2d4 e7e5 g1f3", 3, 2, "d4", "Nf3", -1},
-      {"position startpos moves d2d4", 1, 0, "d4", nullptr, -1},
-      {fen + "a7a8n h8g7", 2, 1, "a8=N", nullptr, KNIGHT},
-      {fen + "a7a8N h8g7 a1b1", 3, 2, "a7a8N", "Kb1", KNIGHT},
-      {fen + "a7a8q h8g8", 1, 0, "a8=Q+", nullptr, QUEEN},  // the reply is illegal
-      {"position startpos moves a2a4", 1, 0, "a4", nullptr, -1},
-  };
+  } cases[] = {{"position startpos moves e2e4 e7e5", 2, 1, "e4", nullptr, -1},
+               {"position startpos moves e2e4 e7e5 g1f3", 3, 2, "e2e4", "Nf3", -1},
+               {"position startpos moves d2d4 e7e5 g1f3", 3, 2, "d4", "Nf3", -1},
+               {"position startpos moves d2d4", 1, 0, "d4", nullptr, -1},
+               {fen + "a7a8n h8g7", 2, 1, "a8=N", nullptr, KNIGHT},
+               {fen + "a7a8N h8g7 a1b1", 3, 2, "a7a8N", "Kb1", KNIGHT},
+               {fen + "a7a8q h8g8", 1, 0, "a8=Q+", nullptr, QUEEN},  // the reply is illegal
+               {"position startpos moves a2a4", 1, 0, "a4", nullptr, -1}};
   for (const auto &c : cases) {
     command(c.line);
     EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength), test::numbers(c.plies, c.gameLength)) << c.line;
@@ -81,21 +79,19 @@ TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {
     const char *fen;
     const char *moves;
     int plies;
-  } cases[] = {
-      {"", "e2e4 e7e5 e1g1 g1f3", 2},                  // castling through its own pieces
-      {"", "e2e4 0000 g1f3", 1},                       // a null move
-      {"", "e2e4 e7e5 e2e3 b8c6", 2},                  // an empty from-square
-      {"", "e2e4 e7e5 g1g3 b8c6", 2},                  // a knight cannot go there
-      {"", "e2e4 e7e5 d1h5 f7f5 g1f3", 3},             // the pawn may not leave its king to the queen
-      {"", "e2e4 e7e5 e4e5 b8c6", 2},                  // a pawn cannot take straight on
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1g1", 0},  // no right to castle short
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O", 0},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O-O e8g8", 2},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1c1 e8g8 O-O", 2},
-      {"4k3/4r3/8/8/8/8/4B3/4K3 w - -", "e2d3", 0},    // the bishop is pinned
-      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8 e8d7", 0},  // a promotion needs its piece
-      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8k e8d7", 0},
-  };
+  } cases[] = {{"", "e2e4 e7e5 e1g1 g1f3", 2},                  // castling through its own pieces
+               {"", "e2e4 0000 g1f3", 1},                       // a null move
+               {"", "e2e4 e7e5 e2e3 b8c6", 2},                  // an empty from-square
+               {"", "e2e4 e7e5 g1g3 b8c6", 2},                  // a knight cannot go there
+               {"", "e2e4 e7e5 d1h5 f7f5 g1f3", 3},             // the pawn may not leave its king to the queen
+               {"", "e2e4 e7e5 e4e5 b8c6", 2},                  // a pawn cannot take straight on
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1g1", 0},  // no right to castle short
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O", 0},
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O-O e8g8", 2},
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1c1 e8g8 O-O", 2},
+               {"4k3/4r3/8/8/8/8/4B3/4K3 w - -", "e2d3", 0},    // the bishop is pinned
+               {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8 e8d7", 0},  // a promotion needs its piece
+               {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8k e8d7", 0}};
   for (const auto &c : cases) {
     std::string line =
         std::string("position ") + (c.fen[0] ? std::string("fen ") + c.fen : "startpos") + " moves " + c.moves;
