@@ -9,6 +9,7 @@
 #include "engine_process.h"
 #include "position/move_text.h"
 #include "position/position.h"
+#include "search/hash_tables.h"
 #include "search/search_state.h"
 #include "shell/game_record.h"
 #include "test_support.h"
@@ -238,6 +239,43 @@ TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
   EXPECT_EQ(pos.gamePly, 3);
   EXPECT_STREQ(gameRecord.moveTextList[0], "e2e4");  // still the same game
   EXPECT_EQ(pos.hashKey, computeHashKey());
+}
+
+// Every "go" gets exactly one answer: "0000" when the game is over on the
+// board, after "stop" when the search is endless, and meanwhile "isready" is
+// answered, another "go" refused and a new hash size kept for afterwards.
+TEST_F(GameLoop, EveryGoGetsOneAnswer) {
+  const std::string stalemate = "position fen 7k/5Q2/6K1/8/8/8/8/8 b - -";
+  const struct {
+    std::string position;
+    const char *go, *queued, *answer;  // answer nullptr: any legal move
+  } cases[] = {{"position startpos moves f2f3 e7e5 g2g4 d8h4", "go depth 3", "", "bestmove 0000"},
+               {stalemate, "go wtime 1000 btime 1000", "", "bestmove 0000"},
+               {stalemate, "go infinite", "isready\nstop\n", "bestmove 0000"},
+               {"position startpos moves " + test::knightShuffle(8), "go depth 3", "", nullptr},  // drawn games
+               {"position startpos moves " + test::knightShuffle(100), "go depth 3", "", nullptr},
+               {"position startpos moves d2d4", "go infinite",
+                "isready\nsetoption name Hash value 16\ngo depth 1\nstop\n", nullptr}};
+  for (const auto &c : cases) {
+    command(c.position);
+    command(c.go);
+    queueInput(c.queued);
+    std::string legal = " ";  // the moves before the engine's own goes on the board
+    for (Move m : test::legalMoves()) legal += std::string(moveToUciCoordinates(m)) + " ";
+    const std::string out = think();
+    const std::vector<std::string> answers = test::linesStartingWith(out, "bestmove");
+    ASSERT_EQ(answers.size(), 1u) << c.position << "\n" << out;
+    const std::string move = answers[0].substr(9, answers[0].find(' ', 9) - 9);
+    EXPECT_TRUE(c.answer ? answers[0] == c.answer : legal.find(" " + move + " ") != std::string::npos) << answers[0];
+    EXPECT_EQ(count(out, "readyok"), std::strstr(c.queued, "isready") ? 1u : 0u) << out;
+    EXPECT_EQ(shell.pendingCommand, COMMAND_NONE) << c.go;
+  }
+  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 18);
+  // "quit" ends an endless search.
+  command("go infinite");
+  queueInput("quit\n");
+  think();
+  EXPECT_EQ(shell.pendingCommand, COMMAND_QUIT);
 }
 
 // xboard: the third hopeless score in a row (40 moves per control) resigns
