@@ -27,29 +27,23 @@ class GameEndTest : public ::testing::Test {
   static std::string gameEndOutput() { return test::printedBy(checkGameEnd); }
 };
 
-TEST_F(GameEndTest, RepetitionCountsEarlierOccurrencesWithTheSameSideToMove) {
+// Earlier occurrences with the same side to move count; the third one ends
+// the game, and the last move's check mark becomes a mate mark when the
+// game ends.
+TEST_F(GameEndTest, ThirdOccurrenceAndMateMarkTheLastMove) {
   test::setUp();
-  EXPECT_EQ(repetitionCount(), 0);
   play({"g1f3", "g8f6", "f3g1"});
   EXPECT_EQ(repetitionCount(), 0);  // same squares, other side to move
-  play({"f6g8"});
+  play({"f6g8", "g1f3", "g8f6", "f3g1"});
+  EXPECT_EQ(gameEndOutput(), "");
   EXPECT_EQ(repetitionCount(), 1);
-  play({"g1f3", "g8f6", "f3g1", "f6g8"});
-  EXPECT_EQ(repetitionCount(), 2);
+  play({"f6g8"});
+  std::snprintf(gameRecord.moveTextList[pos.gamePly - 1], MOVE_TEXT_SIZE, "Ng8+");
+  EXPECT_EQ(gameEndOutput(), "1/2-1/2 {Draw by repetition}\n");
+  EXPECT_EQ(test::numbers(repetitionCount(), shell.gameOver), test::numbers(2, 1));
+  EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], "Ng8#");
   play({"e2e4"});  // irreversible: the stretch starts again
   EXPECT_EQ(repetitionCount(), 0);
-}
-
-// The last move's check mark becomes a mate mark when the game ends.
-TEST_F(GameEndTest, ThirdOccurrenceAndMateMarkTheLastMove) {
-  test::setUp("4k3/8/8/8/8/8/8/R3K3 w - -");
-  play({"a1a8", "e8e7", "a8a1", "e7e8", "a1a8", "e8e7", "a8a1"});
-  EXPECT_EQ(gameEndOutput(), "");
-  play({"e7e8"});
-  std::snprintf(gameRecord.moveTextList[pos.gamePly - 1], MOVE_TEXT_SIZE, "Ke8+");
-  EXPECT_EQ(gameEndOutput(), "1/2-1/2 {Draw by repetition}\n");
-  EXPECT_EQ(shell.gameOver, 1);
-  EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], "Ke8#");
 
   test::setUp("6k1/5ppp/8/8/8/8/8/R5K1 w - -");
   play({"a1a8"});
