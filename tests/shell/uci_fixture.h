@@ -50,6 +50,7 @@ class UciTest : public ::testing::Test {
   void queueInput(const std::string &text) {
     ASSERT_EQ(write(inputPipe_[1], text.data(), text.size()), ssize_t(text.size()));
   }
+  int inputWriteEnd() const { return inputPipe_[1]; }
 
  private:
   int inputPipe_[2] = {-1, -1};

@@ -5,7 +5,9 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 
+#include "engine_process.h"
 #include "position/move_text.h"
 #include "search/search_state.h"
 #include "shell/game_loop.h"
@@ -161,6 +163,49 @@ TEST_F(XboardCommand, ResultAsksForLearningAndKeepsTheGame) {
     EXPECT_EQ(test::numbers(pos.gamePly, shell.gameOver), test::numbers(2, 1)) << c.line;
     EXPECT_EQ(pos.hashKey, key);
   }
+}
+
+// After its move the engine ponders on the predicted reply ("hint" names
+// it); a command that stops the ponder search takes the reply back.
+int ponderInput = -1;  // where "hint" and "force" go once the engine ponders
+void whenPondering() {
+  if (shell.pondering && ponderInput >= 0) {
+    EXPECT_EQ(write(std::exchange(ponderInput, -1), "hint\nforce\n", 11), 11);
+  }
+}
+
+TEST_F(XboardCommand, HintWhilePonderingThenForce) {
+  play("new\nhard\nlevel 40 1 0\ngo");
+  ponderInput = inputWriteEnd();
+  searchHooks.onPoll = whenPondering;
+  const std::string out = test::printedBy(thinkStep);
+  searchHooks.onPoll = nullptr;
+  EXPECT_EQ(test::numbers(test::linesStartingWith(out, "move ").size(), test::linesStartingWith(out, "Hint: ").size(),
+                          shell.pondering, shell.pendingCommand, pos.gamePly, gameRecord.gameLength),
+            test::numbers(1, 1, 0, COMMAND_FORCE, 1, 0))
+      << out;
+  EXPECT_EQ(pos.hashKey, computeHashKey());
+}
+
+// Set-up, take-backs and a search that mates; then analysis, which answers
+// "." and "hint" and follows a move without ever playing one.
+TEST_F(XboardCommand, SetboardTakeBacksGoThenAnalysis) {
+  play("new\nforce\nsetboard 6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1\nsd 3\nd1d2\ng8h8\nd2d3\nundo\nremove\nundo\ngo");
+  const std::string mate = test::printedBy(thinkStep);
+  EXPECT_EQ(test::linesStartingWith(mate, "move "), std::vector<std::string>{"move Qd8#"}) << mate;
+  EXPECT_EQ(test::linesStartingWith(mate, "1-0 {").size(), 1u) << mate;
+  play("new\npost\nanalyze");
+  queueInput(".\nhint\ne2e4\n.\nexit\n");
+  const std::string analysis = test::printedBy([] {
+    thinkStep();  // until the move, which the loop plays before it analyses on
+    playPendingMove();
+    thinkStep();
+  });
+  EXPECT_EQ(test::numbers(test::linesStartingWith(analysis, "stat01: ").size(),
+                          test::linesStartingWith(analysis, "Hint: ").size(),
+                          test::linesStartingWith(analysis, "move ").size(), pos.gamePly),
+            test::numbers(2, 1, 0, 1))
+      << analysis;
 }
 
 }  // namespace

@@ -52,44 +52,6 @@ class XboardSession : public ::testing::Test {
   size_t moves = 0;
 };
 
-TEST_F(XboardSession, SetboardTakeBacksGoThenAnalysis) {
-  // White mates with Qh7 after the take-backs.
-  const char *fen = "6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1";
-  test::setUp(fen);
-  engine.send(std::string("new\nforce\nsetboard ") + fen + "\nsd 3\nd1d2\ng8h8\nd2d3\nundo\nremove\nundo\n");
-  sync();
-  engine.send("go\n");
-  expectMove();
-  EXPECT_TRUE(test::legalMoves().empty());  // it found the mate in one
-  sync();
-  EXPECT_NE(engine.output().find("1-0 {"), std::string::npos) << engine.output();
-  // Analysis answers the status line and never moves.
-  engine.send("new\npost\nanalyze\n");
-  ASSERT_TRUE(engine.waitForLines(" 4 ", 1)) << engine.output();
-  engine.send(".\nhint\ne2e4\n.\nexit\n");
-  sync();
-  EXPECT_GE(count("stat01: "), 2u) << engine.output();
-  EXPECT_EQ(count("Hint: "), 1u) << engine.output();
-  EXPECT_EQ(count("move "), 1u) << engine.output();  // the mate before
-}
-
-TEST_F(XboardSession, HintWhilePonderingAndMoveNow) {
-  test::setUp();
-  engine.send("new\nhard\nlevel 40 1 0\ngo\n");
-  expectMove();
-  // The engine ponders on its predicted reply now.
-  engine.send("hint\n");
-  ASSERT_TRUE(engine.waitForLines("Hint: ", 1)) << engine.output();
-  // "?" ends a long search of the engine's own once it polls its input.
-  engine.send("force\n");
-  sync();
-  const size_t lines = count(" 4 ");
-  engine.send("st 1000\ngo\n");
-  ASSERT_TRUE(engine.waitForLines(" 4 ", lines + 1)) << engine.output();
-  engine.send("?\n");
-  expectMove();
-}
-
 // Input no interface should send, around a game with pondering: the engine
 // still answers every ping and plays legal moves (garbage of every kind is
 // the xboard fuzz target's).
