@@ -198,8 +198,6 @@ class EngineProcess {
     if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     return run;
   }
-  const std::string &output() const { return output_; }
-  size_t count(const std::string &start) const { return linesStartingWith(output_, start).size(); }
 
  private:
   bool readSome() {

@@ -27,7 +27,7 @@ TEST(EngineSession, Transcripts) {
       {"", ""},  // end of input before a protocol
       {"new\nusermove e2e4\nquit\nboard\n", protocolFirst + protocolFirst},
       {"board\nBOARD\n", std::string(startBoard) + startBoard},
-      {"xboard\nquit\n", xboardAnswer},
+      {"xboard\nping 7\nquit\n", xboardAnswer + "pong 7\n"},
       {"uci\nisready\nquit\n", uciAnswer + "readyok\n"},
       {"uci\nxboard\nquit\n", uciAnswer + xboardAnswer},       // a second protocol re-initialises
       {"board\nnew\nquit\nboard\n", startBoard},               // after a console command xboard is the protocol

@@ -167,16 +167,19 @@ TEST_F(XboardCommand, ResultAsksForLearningAndKeepsTheGame) {
 
 // After its move the engine ponders on the predicted reply ("hint" names
 // it); a command that stops the ponder search takes the reply back.
-int ponderInput = -1;  // where "hint" and "force" go once the engine ponders
+int ponderInput = -1;  // where `ponderLines` go once the engine ponders
+std::string ponderLines;
 void whenPondering() {
   if (shell.pondering && ponderInput >= 0) {
-    EXPECT_EQ(write(std::exchange(ponderInput, -1), "hint\nforce\n", 11), 11);
+    EXPECT_EQ(write(std::exchange(ponderInput, -1), ponderLines.data(), ponderLines.size()),
+              ssize_t(ponderLines.size()));
   }
 }
 
 TEST_F(XboardCommand, HintWhilePonderingThenForce) {
   play("new\nhard\nlevel 40 1 0\ngo");
   ponderInput = inputWriteEnd();
+  ponderLines = "hint\nforce\n";
   searchHooks.onPoll = whenPondering;
   const std::string out = test::printedBy(thinkStep);
   searchHooks.onPoll = nullptr;
@@ -185,6 +188,25 @@ TEST_F(XboardCommand, HintWhilePonderingThenForce) {
             test::numbers(1, 1, 0, COMMAND_FORCE, 1, 0))
       << out;
   EXPECT_EQ(pos.hashKey, computeHashKey());
+}
+
+// Input no interface should send: a refused position leaves no board to
+// move on; "result" during pondering ends the game, and the next one goes on
+// as usual.  (Garbage of every kind is the xboard fuzz target's.)
+TEST_F(XboardCommand, BadInputAndAResultDuringPondering) {
+  EXPECT_EQ(test::linesStartingWith(
+                play("undo\nremove\ne2\ni2i4\ne2e9\ne7e8x\nnew\nsetboard \x01garbage\ne2e4\nsetboard"), "Illegal move"),
+            std::vector<std::string>({"Illegal move: e7e8x", "Illegal move: e2e4"}));
+  play("new\nhard\nlevel 40 1 0\ngo");
+  ponderInput = inputWriteEnd();
+  ponderLines = "result 1-0 {adjudication}\n";
+  searchHooks.onPoll = whenPondering;
+  test::printedBy(thinkStep);
+  searchHooks.onPoll = nullptr;
+  EXPECT_EQ(test::numbers(shell.gameOver, shell.pondering, pos.gamePly), test::numbers(1, 0, 1));
+  play("new\neasy\nlevel 40 0:05 0\ne2e4");
+  const std::string out = test::printedBy(thinkStep);
+  EXPECT_EQ(test::numbers(test::linesStartingWith(out, "move ").size(), pos.gamePly), test::numbers(1, 2)) << out;
 }
 
 // Set-up, take-backs and a search that mates; then analysis, which answers
