@@ -72,7 +72,7 @@ TEST_F(UciCommand, GoLimits) {
                           {"go nodes 5000", ANY, ANY, ANY, ANY, 4, ANY, ANY},
                           {"go", ANY, ANY, ANY, ANY, 4, ANY, ANY}};
   for (const GoCase &c : white) expectLimits(c);
-  EXPECT_EQ(output("go nodes 1"), "'go nodes' command not supported!\n");
+  EXPECT_EQ(test::printedBy([] { send("go nodes 1"); }), "'go nodes' command not supported!\n");
   // The clock and increment of the side to move; word order and case do not
   // matter; an increment first is not a clock section.
   test::setUp("4k3/8/8/8/8/8/8/4K3 b - -");

@@ -16,6 +16,15 @@
 
 namespace {
 
+int ponderInput = -1;  // where `ponderLines` go once the engine ponders
+std::string ponderLines;
+void whenPondering() {
+  if (shell.pondering && ponderInput >= 0) {
+    EXPECT_EQ(write(std::exchange(ponderInput, -1), ponderLines.data(), ponderLines.size()),
+              ssize_t(ponderLines.size()));
+  }
+}
+
 class XboardCommand : public test::UciTest {
  protected:
   void SetUp() override {
@@ -33,6 +42,16 @@ class XboardCommand : public test::UciTest {
         shell.pendingCommand = COMMAND_NONE;
       }
     });
+  }
+  // The think step, with `lines` sent once the engine ponders; returns what
+  // was printed.
+  std::string thinkAndPonder(const std::string &lines) {
+    ponderInput = inputWriteEnd();
+    ponderLines = lines;
+    searchHooks.onPoll = whenPondering;
+    const std::string out = test::printedBy(thinkStep);
+    searchHooks.onPoll = nullptr;
+    return out;
   }
 };
 
@@ -167,22 +186,9 @@ TEST_F(XboardCommand, ResultAsksForLearningAndKeepsTheGame) {
 
 // After its move the engine ponders on the predicted reply ("hint" names
 // it); a command that stops the ponder search takes the reply back.
-int ponderInput = -1;  // where `ponderLines` go once the engine ponders
-std::string ponderLines;
-void whenPondering() {
-  if (shell.pondering && ponderInput >= 0) {
-    EXPECT_EQ(write(std::exchange(ponderInput, -1), ponderLines.data(), ponderLines.size()),
-              ssize_t(ponderLines.size()));
-  }
-}
-
 TEST_F(XboardCommand, HintWhilePonderingThenForce) {
   play("new\nhard\nlevel 40 1 0\ngo");
-  ponderInput = inputWriteEnd();
-  ponderLines = "hint\nforce\n";
-  searchHooks.onPoll = whenPondering;
-  const std::string out = test::printedBy(thinkStep);
-  searchHooks.onPoll = nullptr;
+  const std::string out = thinkAndPonder("hint\nforce\n");
   EXPECT_EQ(test::numbers(test::linesStartingWith(out, "move ").size(), test::linesStartingWith(out, "Hint: ").size(),
                           shell.pondering, shell.pendingCommand, pos.gamePly, gameRecord.gameLength),
             test::numbers(1, 1, 0, COMMAND_FORCE, 1, 0))
@@ -198,11 +204,7 @@ TEST_F(XboardCommand, BadInputAndAResultDuringPondering) {
                 play("undo\nremove\ne2\ni2i4\ne2e9\ne7e8x\nnew\nsetboard \x01garbage\ne2e4\nsetboard"), "Illegal move"),
             std::vector<std::string>({"Illegal move: e7e8x", "Illegal move: e2e4"}));
   play("new\nhard\nlevel 40 1 0\ngo");
-  ponderInput = inputWriteEnd();
-  ponderLines = "result 1-0 {adjudication}\n";
-  searchHooks.onPoll = whenPondering;
-  test::printedBy(thinkStep);
-  searchHooks.onPoll = nullptr;
+  thinkAndPonder("result 1-0 {adjudication}\n");
   EXPECT_EQ(test::numbers(shell.gameOver, shell.pondering, pos.gamePly), test::numbers(1, 0, 1));
   play("new\neasy\nlevel 40 0:05 0\ne2e4");
   const std::string out = test::printedBy(thinkStep);
