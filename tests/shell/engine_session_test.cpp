@@ -7,11 +7,7 @@
 
 namespace {
 
-using test::banner;
-using test::EngineProcess;
-using test::memoryReport;
-using test::runEngine;
-using test::startBoard;
+using namespace test;  // banner, EngineProcess, memoryReport, runEngine, startBoard
 
 const std::string uciAnswer = memoryReport(3136, "Not set yet by UCI") + test::uciIdentification;
 const std::string xboardAnswer = "feature done=0\n" + memoryReport(3136, "Not found") + test::xboardFeatures;

@@ -32,9 +32,6 @@ class GameLoop : public test::UciTest {
     shell.pendingCommand = COMMAND_NONE;
     return test::printedBy(thinkStep);
   }
-  static size_t count(const std::string &text, const char *start) {
-    return test::linesStartingWith(text, start).size();
-  }
   // A move typed at an xboard interface; returns what was printed.
   static std::string typed(const char *from, const char *to, char promotion = 0) {
     shell.pendingFrom = test::square(from);
@@ -128,7 +125,7 @@ TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   // engine no longer plays, but answers with a legal move.
   command("position startpos moves " + test::knightShuffle(MAX_GAME_LENGTH));
   command("go depth 3");
-  EXPECT_EQ(count(think(), "bestmove"), 1u);
+  EXPECT_EQ(test::linesStartingWith(think(), "bestmove").size(), 1u);
   command("go depth 3");
   const std::vector<std::string> past = test::linesStartingWith(think(), "bestmove ");
   ASSERT_EQ(test::numbers(past.size(), pos.gamePly), test::numbers(1, MAX_GAME_LENGTH + 1));
@@ -267,7 +264,7 @@ TEST_F(GameLoop, EveryGoGetsOneAnswer) {
     ASSERT_EQ(answers.size(), 1u) << c.position << "\n" << out;
     const std::string move = answers[0].substr(9, answers[0].find(' ', 9) - 9);
     EXPECT_TRUE(c.answer ? answers[0] == c.answer : legal.find(" " + move + " ") != std::string::npos) << answers[0];
-    EXPECT_EQ(count(out, "readyok"), std::strstr(c.queued, "isready") ? 1u : 0u) << out;
+    EXPECT_EQ(test::linesStartingWith(out, "readyok").size(), std::strstr(c.queued, "isready") ? 1u : 0u) << out;
     EXPECT_EQ(shell.pendingCommand, COMMAND_NONE) << c.go;
   }
   EXPECT_EQ(ttBucketCount(), uint64_t(1) << 18);
@@ -300,9 +297,9 @@ TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
     shell.engineSide = WHITE;
     const std::string out = think();
     // A resigned game keeps its last position: the move is taken back.
-    EXPECT_EQ(
-        test::numbers(pos.gamePly, gameRecord.gameLength, shell.resignCount, count(out, "resign"), shell.gameOver),
-        test::numbers(!c.resigns, c.resigns ? -1 : 0, c.resignCount + 1, c.resigns, c.resigns))
+    EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength, shell.resignCount,
+                            test::linesStartingWith(out, "resign").size(), shell.gameOver),
+              test::numbers(!c.resigns, c.resigns ? -1 : 0, c.resignCount + 1, c.resigns, c.resigns))
         << out;
     EXPECT_LT(searchResult.lastSearchScore, -800);
     const std::vector<std::string> sent = test::linesStartingWith(out, "move ");
