@@ -50,9 +50,18 @@ TEST_F(EngineStateTest, InitAppReportsMissingMemory) {
   EXPECT_TRUE(!hashTables.trans && !hashTables.pawn);
 }
 
-TEST_F(EngineStateTest, RepeatedNamingNeverRunsPastTheName) {
-  nameEngine(nullptr);
-  for (int i = 0; i < 40; i++) nameEngine("vorn5");
+TEST_F(EngineStateTest, ADigitInTheInvocationNameJoinsTheEngineName) {
+  const struct {
+    const char *argv0, *name;
+  } cases[] = {{"vorn7", "Vorn 2.07"}, {"/usr/games/vorn7", "Vorn 2.07"}, {"./vorn9-beta", "Vorn 2.09"},
+               {"vorn0", "Vorn 2.0"},  {"/opt/vorn7/vorn", "Vorn 2.0"},   {"", "Vorn 2.0"},
+               {nullptr, "Vorn 2.0"}};
+  for (const auto &c : cases) {
+    resetEngineState();
+    nameEngine(c.argv0);
+    EXPECT_STREQ(shell.engineName, c.name) << (c.argv0 ? c.argv0 : "(none)");
+  }
+  for (int i = 0; i < 40; i++) nameEngine("vorn5");  // never past the end of the name
   EXPECT_LT(std::strlen(shell.engineName), size_t(ENGINE_NAME_SIZE));
 }
 

@@ -27,29 +27,23 @@ class GameEndTest : public ::testing::Test {
   static std::string gameEndOutput() { return test::printedBy(checkGameEnd); }
 };
 
-TEST_F(GameEndTest, RepetitionCountsEarlierOccurrencesWithTheSameSideToMove) {
+// Earlier occurrences with the same side to move count; the third one ends
+// the game, and the last move's check mark becomes a mate mark when the
+// game ends.
+TEST_F(GameEndTest, ThirdOccurrenceAndMateMarkTheLastMove) {
   test::setUp();
-  EXPECT_EQ(repetitionCount(), 0);
   play({"g1f3", "g8f6", "f3g1"});
   EXPECT_EQ(repetitionCount(), 0);  // same squares, other side to move
-  play({"f6g8"});
+  play({"f6g8", "g1f3", "g8f6", "f3g1"});
+  EXPECT_EQ(gameEndOutput(), "");
   EXPECT_EQ(repetitionCount(), 1);
-  play({"g1f3", "g8f6", "f3g1", "f6g8"});
-  EXPECT_EQ(repetitionCount(), 2);
+  play({"f6g8"});
+  std::snprintf(gameRecord.moveTextList[pos.gamePly - 1], MOVE_TEXT_SIZE, "Ng8+");
+  EXPECT_EQ(gameEndOutput(), "1/2-1/2 {Draw by repetition}\n");
+  EXPECT_EQ(test::numbers(repetitionCount(), shell.gameOver), test::numbers(2, 1));
+  EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], "Ng8#");
   play({"e2e4"});  // irreversible: the stretch starts again
   EXPECT_EQ(repetitionCount(), 0);
-}
-
-// The last move's check mark becomes a mate mark when the game ends.
-TEST_F(GameEndTest, ThirdOccurrenceAndMateMarkTheLastMove) {
-  test::setUp("4k3/8/8/8/8/8/8/R3K3 w - -");
-  play({"a1a8", "e8e7", "a8a1", "e7e8", "a1a8", "e8e7", "a8a1"});
-  EXPECT_EQ(gameEndOutput(), "");
-  play({"e7e8"});
-  std::snprintf(gameRecord.moveTextList[pos.gamePly - 1], MOVE_TEXT_SIZE, "Ke8+");
-  EXPECT_EQ(gameEndOutput(), "1/2-1/2 {Draw by repetition}\n");
-  EXPECT_EQ(shell.gameOver, 1);
-  EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], "Ke8#");
 
   test::setUp("6k1/5ppp/8/8/8/8/8/R5K1 w - -");
   play({"a1a8"});
@@ -67,19 +61,17 @@ TEST_F(GameEndTest, MateStalemateAndTheFiftyMoveRule) {
     const char *fen;
     int engineSide, fiftyCount;
     const char *line;
-  } cases[] = {
-      {whiteMated, BLACK, 0, "0-1 {Computer wins}\n"},
-      {whiteMated, WHITE, 0, "0-1 {You win}\n"},
-      {whiteMated, NO_COLOUR, 0, "0-1 {Black wins}\n"},
-      {blackMated, WHITE, 0, "1-0 {Computer wins}\n"},
-      {blackMated, BLACK, 0, "1-0 {You win}\n"},
-      {blackMated, NO_COLOUR, 0, "1-0 {White wins}\n"},
-      {whiteMated, NO_COLOUR, 100, "0-1 {Black wins}\n"},  // mate on the hundredth half-move is still mate
-      {"7k/5Q2/6K1/8/8/8/8/8 b - -", NO_COLOUR, 0, "1/2-1/2 {Stalemate}\n"},
-      // More half-moves than the game's plies: the repetition scan must stay inside the record.
-      {rook, NO_COLOUR, 99, ""},
-      {rook, NO_COLOUR, 100, "1/2-1/2 {Draw by fifty move rule}\n"},
-  };
+  } cases[] = {{whiteMated, BLACK, 0, "0-1 {Computer wins}\n"},
+               {whiteMated, WHITE, 0, "0-1 {You win}\n"},
+               {whiteMated, NO_COLOUR, 0, "0-1 {Black wins}\n"},
+               {blackMated, WHITE, 0, "1-0 {Computer wins}\n"},
+               {blackMated, BLACK, 0, "1-0 {You win}\n"},
+               {blackMated, NO_COLOUR, 0, "1-0 {White wins}\n"},
+               {whiteMated, NO_COLOUR, 100, "0-1 {Black wins}\n"},  // mate on the hundredth half-move is still mate
+               {"7k/5Q2/6K1/8/8/8/8/8 b - -", NO_COLOUR, 0, "1/2-1/2 {Stalemate}\n"},
+               // More half-moves than the game's plies: the repetition scan must stay inside the record.
+               {rook, NO_COLOUR, 99, ""},
+               {rook, NO_COLOUR, 100, "1/2-1/2 {Draw by fifty move rule}\n"}};
   for (const auto &c : cases) {
     test::setUp(c.fen);
     shell.gameOver = 0;
@@ -96,20 +88,18 @@ TEST_F(GameEndTest, InsufficientMaterialOnlyWhenNoMateIsPossible) {
   const struct {
     const char *fen;
     bool dead;
-  } cases[] = {
-      {"8/8/8/4k3/8/8/8/4K3 w - -", true},      // bare kings
-      {"8/8/8/4k3/8/8/8/4KN2 w - -", true},     // knight
-      {"8/8/8/4k3/8/8/8/4KB2 b - -", true},     // bishop
-      {"8/8/8/4k3/8/8/8/2B1KB2 w - -", false},  // bishops on both colours
-      {"8/8/8/3bk3/8/8/8/4KB2 w - -", true},    // one bishop each, both on light squares (d5, f1)
-      {"8/8/8/2b1k3/8/8/8/4KB2 w - -", false},  // opposite colours (c5 is dark): a mate exists
-      {"8/8/8/4k3/8/8/8/1B1BKB2 w - -", true},  // three bishops on light squares
-      {"8/8/8/4kn2/8/8/8/4KN2 w - -", false},   // knight each
-      {"8/8/8/4k3/8/8/8/3NKN2 w - -", false},   // two knights
-      {"8/8/8/4k3/8/8/8/3BKN2 w - -", false},   // bishop and knight
-      {"8/8/8/4kn2/8/8/8/4KB2 w - -", false},   // bishop against knight
-      {"8/8/8/4k3/8/8/8/4KR2 w - -", false},   {"8/8/8/4k3/8/8/4P3/4K3 w - -", false},
-  };
+  } cases[] = {{"8/8/8/4k3/8/8/8/4K3 w - -", true},      // bare kings
+               {"8/8/8/4k3/8/8/8/4KN2 w - -", true},     // knight
+               {"8/8/8/4k3/8/8/8/4KB2 b - -", true},     // bishop
+               {"8/8/8/4k3/8/8/8/2B1KB2 w - -", false},  // bishops on both colours
+               {"8/8/8/3bk3/8/8/8/4KB2 w - -", true},    // one bishop each, both on light squares (d5, f1)
+               {"8/8/8/2b1k3/8/8/8/4KB2 w - -", false},  // opposite colours (c5 is dark): a mate exists
+               {"8/8/8/4k3/8/8/8/1B1BKB2 w - -", true},  // three bishops on light squares
+               {"8/8/8/4kn2/8/8/8/4KN2 w - -", false},   // knight each
+               {"8/8/8/4k3/8/8/8/3NKN2 w - -", false},   // two knights
+               {"8/8/8/4k3/8/8/8/3BKN2 w - -", false},   // bishop and knight
+               {"8/8/8/4kn2/8/8/8/4KB2 w - -", false},   // bishop against knight
+               {"8/8/8/4k3/8/8/8/4KR2 w - -", false},   {"8/8/8/4k3/8/8/4P3/4K3 w - -", false}};
   for (const auto &c : cases) {
     test::setUp(c.fen);
     EXPECT_EQ(insufficientMaterial(), c.dead) << c.fen;

@@ -9,6 +9,7 @@
 #include "engine_process.h"
 #include "position/move_text.h"
 #include "position/position.h"
+#include "search/hash_tables.h"
 #include "search/search_state.h"
 #include "shell/game_record.h"
 #include "test_support.h"
@@ -30,9 +31,6 @@ class GameLoop : public test::UciTest {
   static std::string think() {
     shell.pendingCommand = COMMAND_NONE;
     return test::printedBy(thinkStep);
-  }
-  static size_t count(const std::string &text, const char *start) {
-    return test::linesStartingWith(text, start).size();
   }
   // A move typed at an xboard interface; returns what was printed.
   static std::string typed(const char *from, const char *to, char promotion = 0) {
@@ -56,16 +54,14 @@ TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
     int plies, gameLength;
     const char *first, *third;  // nullptr: not checked
     int a8;                     // the piece type promoted to on a8, -1: not checked
-  } cases[] = {
-      {"position startpos moves e2e4 e7e5", 2, 1, "e4", nullptr, -1},
-      {"position startpos moves e2e4 e7e5 g1f3", 3, 2, "e2e4", "Nf3", -1},
-      {"position startpos moves d2d4 e7e5 g1f3", 3, 2, "d4", "Nf3", -1},
-      {"position startpos moves d2d4", 1, 0, "d4", nullptr, -1},
-      {fen + "a7a8n h8g7", 2, 1, "a8=N", nullptr, KNIGHT},
-      {fen + "a7a8N h8g7 a1b1", 3, 2, "a7a8N", "Kb1", KNIGHT},
-      {fen + "a7a8q h8g8", 1, 0, "a8=Q+", nullptr, QUEEN},  // the reply is illegal
-      {"position startpos moves a2a4", 1, 0, "a4", nullptr, -1},
-  };
+  } cases[] = {{"position startpos moves e2e4 e7e5", 2, 1, "e4", nullptr, -1},
+               {"position startpos moves e2e4 e7e5 g1f3", 3, 2, "e2e4", "Nf3", -1},
+               {"position startpos moves d2d4 e7e5 g1f3", 3, 2, "d4", "Nf3", -1},
+               {"position startpos moves d2d4", 1, 0, "d4", nullptr, -1},
+               {fen + "a7a8n h8g7", 2, 1, "a8=N", nullptr, KNIGHT},
+               {fen + "a7a8N h8g7 a1b1", 3, 2, "a7a8N", "Kb1", KNIGHT},
+               {fen + "a7a8q h8g8", 1, 0, "a8=Q+", nullptr, QUEEN},  // the reply is illegal
+               {"position startpos moves a2a4", 1, 0, "a4", nullptr, -1}};
   for (const auto &c : cases) {
     command(c.line);
     EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength), test::numbers(c.plies, c.gameLength)) << c.line;
@@ -81,21 +77,19 @@ TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {
     const char *fen;
     const char *moves;
     int plies;
-  } cases[] = {
-      {"", "e2e4 e7e5 e1g1 g1f3", 2},                  // castling through its own pieces
-      {"", "e2e4 0000 g1f3", 1},                       // a null move
-      {"", "e2e4 e7e5 e2e3 b8c6", 2},                  // an empty from-square
-      {"", "e2e4 e7e5 g1g3 b8c6", 2},                  // a knight cannot go there
-      {"", "e2e4 e7e5 d1h5 f7f5 g1f3", 3},             // the pawn may not leave its king to the queen
-      {"", "e2e4 e7e5 e4e5 b8c6", 2},                  // a pawn cannot take straight on
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1g1", 0},  // no right to castle short
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O", 0},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O-O e8g8", 2},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1c1 e8g8 O-O", 2},
-      {"4k3/4r3/8/8/8/8/4B3/4K3 w - -", "e2d3", 0},    // the bishop is pinned
-      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8 e8d7", 0},  // a promotion needs its piece
-      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8k e8d7", 0},
-  };
+  } cases[] = {{"", "e2e4 e7e5 e1g1 g1f3", 2},                  // castling through its own pieces
+               {"", "e2e4 0000 g1f3", 1},                       // a null move
+               {"", "e2e4 e7e5 e2e3 b8c6", 2},                  // an empty from-square
+               {"", "e2e4 e7e5 g1g3 b8c6", 2},                  // a knight cannot go there
+               {"", "e2e4 e7e5 d1h5 f7f5 g1f3", 3},             // the pawn may not leave its king to the queen
+               {"", "e2e4 e7e5 e4e5 b8c6", 2},                  // a pawn cannot take straight on
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1g1", 0},  // no right to castle short
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O", 0},
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O-O e8g8", 2},
+               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1c1 e8g8 O-O", 2},
+               {"4k3/4r3/8/8/8/8/4B3/4K3 w - -", "e2d3", 0},    // the bishop is pinned
+               {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8 e8d7", 0},  // a promotion needs its piece
+               {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8k e8d7", 0}};
   for (const auto &c : cases) {
     std::string line =
         std::string("position ") + (c.fen[0] ? std::string("fen ") + c.fen : "startpos") + " moves " + c.moves;
@@ -109,6 +103,13 @@ TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   EXPECT_EQ(command("position startpos moves " + test::knightShuffle(900)), maximum);
   EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength, gameRecord.listCutShort, shell.gameOver),
             test::numbers(MAX_GAME_LENGTH, MAX_GAME_LENGTH - 1, 1, 1));
+  // No move of the board would be a move of the game sent: "0000", after
+  // "stop" when the search is endless.
+  command("go depth 3");
+  EXPECT_EQ(think(), "bestmove 0000\n");
+  command("go infinite");
+  queueInput("isready\nstop\n");
+  EXPECT_EQ(think(), "readyok\nbestmove 0000\n");
   // A list that just fits is the game on the board.
   EXPECT_EQ(command("position startpos moves " + test::knightShuffle(MAX_GAME_LENGTH)),
             "1/2-1/2 {Draw by fifty move rule}\n");
@@ -120,6 +121,15 @@ TEST_F(GameLoop, TheGameRecordStopsAtItsMaximumLength) {
   // A typed move is refused there.
   EXPECT_EQ(typed("g8", "f6"), maximum);
   EXPECT_EQ(test::numbers(pos.gamePly, shell.pendingFrom), test::numbers(MAX_GAME_LENGTH, -1));
+  // A game that just fits is searched and its move played; beyond it the
+  // engine no longer plays, but answers with a legal move.
+  command("position startpos moves " + test::knightShuffle(MAX_GAME_LENGTH));
+  command("go depth 3");
+  EXPECT_EQ(test::linesStartingWith(think(), "bestmove").size(), 1u);
+  command("go depth 3");
+  const std::vector<std::string> past = test::linesStartingWith(think(), "bestmove ");
+  ASSERT_EQ(test::numbers(past.size(), pos.gamePly), test::numbers(1, MAX_GAME_LENGTH + 1));
+  EXPECT_NE(test::findMove(past[0].substr(9)), 0u) << past[0];
 }
 
 TEST_F(GameLoop, AFenTheEngineCannotUseLeavesTheInitialPosition) {
@@ -206,19 +216,63 @@ TEST_F(GameLoop, MovesFromTheSearchAreCompletedFromTheLegalMoves) {
   EXPECT_EQ(pos.gamePly, 0);
 }
 
+// A ponder search ended by "stop" answers no move and takes the predicted
+// move back; after "ponderhit" it is the engine's own search and "stop"
+// gets its move.
 TEST_F(GameLoop, APonderSearchEndedByStopTakesThePredictedMoveBack) {
-  command("position startpos moves e2e4 e7e5");
-  command("go ponder wtime 100000 btime 100000");
-  EXPECT_EQ(shell.pondering, 1);
-  queueInput("stop\n");
-  std::string out = think();
-  EXPECT_EQ(test::linesStartingWith(out, "bestmove"), std::vector<std::string>{"bestmove 0000"}) << out;
-  EXPECT_EQ(test::numbers(pos.gamePly, shell.pondering), test::numbers(1, 0));
+  for (const bool hit : {true, false}) {
+    command("position startpos moves e2e4 e7e5");
+    command("go ponder wtime 100000 btime 100000");
+    EXPECT_EQ(shell.pondering, 1);
+    queueInput(hit ? "ponderhit\nstop\n" : "stop\n");
+    std::string out = think();
+    const std::vector<std::string> answer = test::linesStartingWith(out, "bestmove");
+    ASSERT_EQ(answer.size(), 1u) << out;
+    EXPECT_EQ(answer[0] == "bestmove 0000", !hit) << out;
+    EXPECT_EQ(test::numbers(pos.gamePly, shell.pondering), test::numbers(hit ? 2 : 1, 0));
+  }
   // The next position restores the move and plays the one really made.
   command("position startpos moves e2e4 c7c5 g1f3");
   EXPECT_EQ(pos.gamePly, 3);
   EXPECT_STREQ(gameRecord.moveTextList[0], "e2e4");  // still the same game
   EXPECT_EQ(pos.hashKey, computeHashKey());
+}
+
+// Every "go" gets exactly one answer: "0000" when the game is over on the
+// board, after "stop" when the search is endless, and meanwhile "isready" is
+// answered, another "go" refused and a new hash size kept for afterwards.
+TEST_F(GameLoop, EveryGoGetsOneAnswer) {
+  const std::string stalemate = "position fen 7k/5Q2/6K1/8/8/8/8/8 b - -";
+  const struct {
+    std::string position;
+    const char *go, *queued, *answer;  // answer nullptr: any legal move
+  } cases[] = {{"position startpos moves f2f3 e7e5 g2g4 d8h4", "go depth 3", "", "bestmove 0000"},
+               {stalemate, "go wtime 1000 btime 1000", "", "bestmove 0000"},
+               {stalemate, "go infinite", "isready\nstop\n", "bestmove 0000"},
+               {"position startpos moves " + test::knightShuffle(8), "go depth 3", "", nullptr},  // drawn games
+               {"position startpos moves " + test::knightShuffle(100), "go depth 3", "", nullptr},
+               {"position startpos moves d2d4", "go infinite",
+                "isready\nsetoption name Hash value 16\ngo depth 1\nstop\n", nullptr}};
+  for (const auto &c : cases) {
+    command(c.position);
+    command(c.go);
+    queueInput(c.queued);
+    std::string legal = " ";  // the moves before the engine's own goes on the board
+    for (Move m : test::legalMoves()) legal += std::string(moveToUciCoordinates(m)) + " ";
+    const std::string out = think();
+    const std::vector<std::string> answers = test::linesStartingWith(out, "bestmove");
+    ASSERT_EQ(answers.size(), 1u) << c.position << "\n" << out;
+    const std::string move = answers[0].substr(9, answers[0].find(' ', 9) - 9);
+    EXPECT_TRUE(c.answer ? answers[0] == c.answer : legal.find(" " + move + " ") != std::string::npos) << answers[0];
+    EXPECT_EQ(test::linesStartingWith(out, "readyok").size(), std::strstr(c.queued, "isready") ? 1u : 0u) << out;
+    EXPECT_EQ(shell.pendingCommand, COMMAND_NONE) << c.go;
+  }
+  EXPECT_EQ(ttBucketCount(), uint64_t(1) << 18);
+  // "quit" ends an endless search.
+  command("go infinite");
+  queueInput("quit\n");
+  think();
+  EXPECT_EQ(shell.pendingCommand, COMMAND_QUIT);
 }
 
 // xboard: the third hopeless score in a row (40 moves per control) resigns
@@ -243,9 +297,9 @@ TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
     shell.engineSide = WHITE;
     const std::string out = think();
     // A resigned game keeps its last position: the move is taken back.
-    EXPECT_EQ(
-        test::numbers(pos.gamePly, gameRecord.gameLength, shell.resignCount, count(out, "resign"), shell.gameOver),
-        test::numbers(!c.resigns, c.resigns ? -1 : 0, c.resignCount + 1, c.resigns, c.resigns))
+    EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength, shell.resignCount,
+                            test::linesStartingWith(out, "resign").size(), shell.gameOver),
+              test::numbers(!c.resigns, c.resigns ? -1 : 0, c.resignCount + 1, c.resigns, c.resigns))
         << out;
     EXPECT_LT(searchResult.lastSearchScore, -800);
     const std::vector<std::string> sent = test::linesStartingWith(out, "move ");
@@ -254,36 +308,6 @@ TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
       EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], sent[0].c_str() + 5);
     }
   }
-}
-
-// xboard with pondering: the expected reply goes on the board and the
-// search goes on; a command that stops it takes the reply back.
-int ponderInput = -1;
-void quitWhilePondering() {
-  if (shell.pondering && ponderInput >= 0) {
-    EXPECT_EQ(write(ponderInput, "quit\n", 5), 5);
-    ponderInput = -1;
-  }
-}
-
-TEST_F(GameLoop, XboardPondersOnTheExpectedReply) {
-  command("position startpos moves e2e4 e7e5");
-  useXboard(FLAG_PONDER);
-  timeControl.baseTime = timeControl.maxMoveTime = 0;
-  timeControl.maxSearchDepth = 4;
-  shell.engineSide = WHITE;
-  // "quit" arrives while the engine ponders.
-  ponderInput = inputWriteEnd();
-  searchHooks.onPoll = quitWhilePondering;
-  std::string out = think();
-  searchHooks.onPoll = nullptr;
-  // The reply is taken back: three plies on the board.
-  EXPECT_EQ(
-      test::numbers(count(out, "move "), shell.pendingCommand, shell.pondering, pos.gamePly, gameRecord.gameLength),
-      test::numbers(1, COMMAND_QUIT, 0, 3, 2))
-      << out;
-  EXPECT_NE(shell.ponderMove, 0u);
-  EXPECT_EQ(pos.hashKey, computeHashKey());
 }
 
 TEST_F(GameLoop, ASecondAnalyzeKeepsTheLimitsOfTheFirst) {

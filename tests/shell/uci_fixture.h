@@ -42,10 +42,6 @@ class UciTest : public ::testing::Test {
     text.push_back('\0');
     dispatchLine(text.data());
   }
-  // The same, returning what it printed.
-  static std::string output(const std::string &line) {
-    return printedBy([&] { send(line); });
-  }
   // Lines waiting on the engine's input, for a search or the loop to read.
   void queueInput(const std::string &text) {
     ASSERT_EQ(write(inputPipe_[1], text.data(), text.size()), ssize_t(text.size()));

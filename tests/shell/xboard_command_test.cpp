@@ -5,7 +5,9 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 
+#include "engine_process.h"
 #include "position/move_text.h"
 #include "search/search_state.h"
 #include "shell/game_loop.h"
@@ -13,6 +15,15 @@
 #include "uci_fixture.h"
 
 namespace {
+
+int ponderInput = -1;  // where `ponderLines` go once the engine ponders
+std::string ponderLines;
+void whenPondering() {
+  if (shell.pondering && ponderInput >= 0) {
+    EXPECT_EQ(write(std::exchange(ponderInput, -1), ponderLines.data(), ponderLines.size()),
+              ssize_t(ponderLines.size()));
+  }
+}
 
 class XboardCommand : public test::UciTest {
  protected:
@@ -32,33 +43,41 @@ class XboardCommand : public test::UciTest {
       }
     });
   }
+  // The think step, with `lines` sent once the engine ponders; returns what
+  // was printed.
+  std::string thinkAndPonder(const std::string &lines) {
+    ponderInput = inputWriteEnd();
+    ponderLines = lines;
+    searchHooks.onPoll = whenPondering;
+    const std::string out = test::printedBy(thinkStep);
+    searchHooks.onPoll = nullptr;
+    return out;
+  }
 };
 
 TEST_F(XboardCommand, TimeControls) {
   const struct {
     const char *lines;
     int32_t movesToGo, baseTime, increment, maxMoveTime, clock, depth;
-  } cases[] = {
-      {"level 40 5 0", 40, 30000, 0, 1500, 30000, 60},
-      {"level 0 2 12", 0, 12000, 1200, 12000, 12000, 60},
-      {"level 40 0:20 0", 40, 2000, 0, 100, 2000, 60},
-      {"level 0 0:10 0.5", 0, 1000, 50, 1000, 1000, 60},
-      {"level 0 0 5", 0, 500, 500, 500, 500, 60},
-      {"level 0 25+5 0", 0, 150000, 0, 150000, 150000, 60},  // only the minutes count
-      {"level 0 0 0", 0, 1, 0, 1, 1, 60},                    // no time at all is not "no limit"
-      {"level x y z", 0, 1, 0, 1, 1, 60},
-      {"level 99999 9999999 -3", 1000, 2000000, 0, 4000, 2000000, 60},
-      {"level 40 5", 0, 500, 0, 500, 500, 60},  // refused: the defaults stay
-      {"st 10", 0, 0, 0, 900, 1000, 60},        // a margin for the way to xboard
-      {"st 0.5", 0, 0, 0, 40, 50, 60},
-      {"st 0", 0, 0, 0, 1, 1, 60},
-      {"st 1e9", 0, 0, 0, 1999900, 2000000, 60},
-      {"st nan", 0, 0, 0, 1, 1, 60},
-      {"level 40 5 0\nsd 8", 40, 30000, 0, 1500, 30000, 8},
-      {"sd 0", 0, 500, 0, 500, 500, 1},
-      {"sd 99", 0, 500, 0, 500, 500, 60},
-      {"sd 8\nnew", 0, 500, 0, 500, 500, 60},
-  };
+  } cases[] = {{"level 40 5 0", 40, 30000, 0, 1500, 30000, 60},
+               {"level 0 2 12", 0, 12000, 1200, 12000, 12000, 60},
+               {"level 40 0:20 0", 40, 2000, 0, 100, 2000, 60},
+               {"level 0 0:10 0.5", 0, 1000, 50, 1000, 1000, 60},
+               {"level 0 0 5", 0, 500, 500, 500, 500, 60},
+               {"level 0 25+5 0", 0, 150000, 0, 150000, 150000, 60},  // only the minutes count
+               {"level 0 0 0", 0, 1, 0, 1, 1, 60},                    // no time at all is not "no limit"
+               {"level x y z", 0, 1, 0, 1, 1, 60},
+               {"level 99999 9999999 -3", 1000, 2000000, 0, 4000, 2000000, 60},
+               {"level 40 5", 0, 500, 0, 500, 500, 60},  // refused: the defaults stay
+               {"st 10", 0, 0, 0, 900, 1000, 60},        // a margin for the way to xboard
+               {"st 0.5", 0, 0, 0, 40, 50, 60},
+               {"st 0", 0, 0, 0, 1, 1, 60},
+               {"st 1e9", 0, 0, 0, 1999900, 2000000, 60},
+               {"st nan", 0, 0, 0, 1, 1, 60},
+               {"level 40 5 0\nsd 8", 40, 30000, 0, 1500, 30000, 8},
+               {"sd 0", 0, 500, 0, 500, 500, 1},
+               {"sd 99", 0, 500, 0, 500, 500, 60},
+               {"sd 8\nnew", 0, 500, 0, 500, 500, 60}};
   for (const auto &c : cases) {
     play("new");
     setSearchDefaults();
@@ -163,6 +182,54 @@ TEST_F(XboardCommand, ResultAsksForLearningAndKeepsTheGame) {
     EXPECT_EQ(test::numbers(pos.gamePly, shell.gameOver), test::numbers(2, 1)) << c.line;
     EXPECT_EQ(pos.hashKey, key);
   }
+}
+
+// After its move the engine ponders on the predicted reply ("hint" names
+// it); a command that stops the ponder search takes the reply back.
+TEST_F(XboardCommand, HintWhilePonderingThenForce) {
+  play("new\nhard\nlevel 40 1 0\ngo");
+  const std::string out = thinkAndPonder("hint\nforce\n");
+  EXPECT_EQ(test::numbers(test::linesStartingWith(out, "move ").size(), test::linesStartingWith(out, "Hint: ").size(),
+                          shell.pondering, shell.pendingCommand, pos.gamePly, gameRecord.gameLength),
+            test::numbers(1, 1, 0, COMMAND_FORCE, 1, 0))
+      << out;
+  EXPECT_EQ(pos.hashKey, computeHashKey());
+}
+
+// Input no interface should send: a refused position leaves no board to
+// move on; "result" during pondering ends the game, and the next one goes on
+// as usual.  (Garbage of every kind is the xboard fuzz target's.)
+TEST_F(XboardCommand, BadInputAndAResultDuringPondering) {
+  EXPECT_EQ(test::linesStartingWith(
+                play("undo\nremove\ne2\ni2i4\ne2e9\ne7e8x\nnew\nsetboard \x01garbage\ne2e4\nsetboard"), "Illegal move"),
+            std::vector<std::string>({"Illegal move: e7e8x", "Illegal move: e2e4"}));
+  play("new\nhard\nlevel 40 1 0\ngo");
+  thinkAndPonder("result 1-0 {adjudication}\n");
+  EXPECT_EQ(test::numbers(shell.gameOver, shell.pondering, pos.gamePly), test::numbers(1, 0, 1));
+  play("new\neasy\nlevel 40 0:05 0\ne2e4");
+  const std::string out = test::printedBy(thinkStep);
+  EXPECT_EQ(test::numbers(test::linesStartingWith(out, "move ").size(), pos.gamePly), test::numbers(1, 2)) << out;
+}
+
+// Set-up, take-backs and a search that mates; then analysis, which answers
+// "." and "hint" and follows a move without ever playing one.
+TEST_F(XboardCommand, SetboardTakeBacksGoThenAnalysis) {
+  play("new\nforce\nsetboard 6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1\nsd 3\nd1d2\ng8h8\nd2d3\nundo\nremove\nundo\ngo");
+  const std::string mate = test::printedBy(thinkStep);
+  EXPECT_EQ(test::linesStartingWith(mate, "move "), std::vector<std::string>{"move Qd8#"}) << mate;
+  EXPECT_EQ(test::linesStartingWith(mate, "1-0 {").size(), 1u) << mate;
+  play("new\npost\nanalyze");
+  queueInput(".\nhint\ne2e4\n.\nexit\n");
+  const std::string analysis = test::printedBy([] {
+    thinkStep();  // until the move, which the loop plays before it analyses on
+    playPendingMove();
+    thinkStep();
+  });
+  EXPECT_EQ(test::numbers(test::linesStartingWith(analysis, "stat01: ").size(),
+                          test::linesStartingWith(analysis, "Hint: ").size(),
+                          test::linesStartingWith(analysis, "move ").size(), pos.gamePly),
+            test::numbers(2, 1, 0, 1))
+      << analysis;
 }
 
 }  // namespace
