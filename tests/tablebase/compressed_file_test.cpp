@@ -2,6 +2,7 @@
 // compressor and the reader on data of several shapes, and the format's
 // corner cases built by hand.
 #include "compressed_fixture.h"
+#include "test_support.h"
 
 namespace {
 
@@ -11,11 +12,9 @@ using tbcompress::FileImage;
 TEST(CompressedChecksum, FollowsTheRuleOfTheFormat) {
   // Worked from the rule: the table entry for 0 shifts a 0 bit out eight
   // times, so each step XORs 0xEDB88320 in.
-  const uint8_t digits[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-  const uint8_t zero[] = {0};
-  EXPECT_EQ(emd::checksum(digits, 0), 0u);
-  EXPECT_EQ(emd::checksum(zero, 1), 0x2D02EF8Du);
-  EXPECT_EQ(emd::checksum(digits, 9), 0x20D421B6u);
+  const uint8_t bytes[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', 0};
+  EXPECT_EQ(test::numbers(emd::checksum(bytes, 0), emd::checksum(bytes + 9, 1), emd::checksum(bytes, 9)),
+            test::numbers(0, 0x2D02EF8D, 0x20D421B6));
 }
 
 struct Shape {
@@ -37,12 +36,6 @@ TEST(CompressedRoundTrip, EveryBlockDecodesToThePlainBytes) {
     ASSERT_EQ(decodeFile(file, &decoded), DECODE_OK);
     EXPECT_TRUE(decoded == shape.data);
     EXPECT_EQ(stats.storedBlocks > 0, shape.stored);
-
-    TempFile temp(file);
-    DecodeInfo *info = nullptr;
-    ASSERT_EQ(ReadDecodeInfo(temp.fd, temp.length, &info), DECODE_OK);
-    EXPECT_EQ(DecodeUncompressedLength(info), shape.data.size());
-    FreeDecodeInfo(info);
   }
 }
 
@@ -85,11 +78,6 @@ TEST(CompressedEdgeCases, DecodeAsTheFormatSays) {
       EXPECT_TRUE(decoded == c.expected);
     }
   }
-  TempFile temp(wide);
-  DecodeInfo *info = nullptr;
-  ASSERT_EQ(ReadDecodeInfo(temp.fd, temp.length, &info), DECODE_OK);
-  EXPECT_EQ(DecodeBlockExponent(info), 14);
-  FreeDecodeInfo(info);
 }
 
 }  // namespace

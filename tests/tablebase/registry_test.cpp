@@ -57,16 +57,12 @@ TEST_F(TablebaseRegistry, EmptyPartIsTheWorkingDirectory) {
 }
 
 TEST_F(TablebaseRegistry, LargestTableDecidesTheResult) {
-  const struct {
-    const char *file;
-    const char *table;
-    int side;
-    int result;
-  } steps[] = {{"kqk.nbb", "kqk", 1, 3}, {"kqkr.nbw", "kqkr", 0, 4}, {"kqqkq.nbb", "kqqkq", 1, 5}};
+  const std::tuple<const char *, const char *, int, int> steps[] = {
+      {"kqk.nbb", "kqk", 1, 3}, {"kqkr.nbw", "kqkr", 0, 4}, {"kqqkq.nbb", "kqqkq", 1, 5}};
   EXPECT_EQ(registerCapturing(one.path).first, 0);
-  for (const auto &s : steps) {
-    makeFile(one.path + "/" + s.file, sizeOf(s.table, s.side));
-    EXPECT_EQ(registerCapturing(one.path).first, s.result) << s.file;
+  for (const auto &[file, table, side, result] : steps) {
+    makeFile(one.path + "/" + file, sizeOf(table, side));
+    EXPECT_EQ(registerCapturing(one.path).first, result) << file;
   }
 }
 
@@ -99,18 +95,16 @@ TEST_F(TablebaseRegistry, LongDirectoryListsAndUciMessages) {
 TEST_F(TablebaseRegistry, MaterialLookup) {
   TbBuildTables();
   const struct {
-    uint32_t counts[10];
+    uint32_t counts[10];  // white pawns to queens, then black
     int id;
   } cases[] = {
-      {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, 5},    // kqk
-      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, -5},   // black queen: kqk exchanged
-      {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0}, -6},   // kpkp always exchanged
-      {{0, 0, 0, 1, 0, 0, 0, 0, 1, 0}, 15},   // krkr, symmetric
-      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},    // two kings
-      {{4, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},    // over the budget
-      {{0, 0, 0, 0, 2, 0, 0, 0, 0, 2}, 0},
+      {{0, 0, 0, 0, 1}, 5},                  // kqk
+      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, -5},  // black queen: kqk exchanged
+      {{1, 0, 0, 0, 0, 1}, -6},              // kpkp always exchanged
+      {{0, 0, 0, 1, 0, 0, 0, 0, 1}, 15},     // krkr, symmetric
+      {{}, 0}, {{4}, 0}, {{0, 0, 0, 0, 2, 0, 0, 0, 0, 2}, 0},  // two kings; over the budget
   };
-  for (const auto &c : cases) EXPECT_EQ(TbLookupMaterial(c.counts), c.id);
+  for (const auto &c : cases) EXPECT_EQ(TbLookupMaterial(c.counts), c.id) << c.id;
 }
 
 }  // namespace
