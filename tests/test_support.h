@@ -61,10 +61,15 @@ inline Move findMove(const std::string &text) {
   return 0;
 }
 
-// The whole of a file as bytes (empty when it cannot be read).
+// The whole of a file as bytes (empty when it cannot be read: reading a
+// directory throws).
 inline std::string readFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  try {
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  } catch (const std::ios_base::failure &) {
+    return "";
+  }
 }
 
 inline int square(const char *name) { return (name[1] - '1') * 8 + ('h' - name[0]); }
