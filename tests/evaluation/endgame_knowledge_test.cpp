@@ -7,10 +7,7 @@
 namespace {
 
 TEST(RecogniseDraw, SmallEndings) {
-  const struct {
-    const char *fen;
-    int mode, draw;
-  } cases[] = {
+  const std::tuple<const char *, int, int> cases[] = {  // FEN, mode, draw
       // Bare kings and a lone minor piece; the alpha-beta search (mode 0)
       // reaches the same rule.
       {"8/8/4k3/8/8/3K4/8/8 w - -", 2, 1}, {"8/8/4k3/8/8/3KN3/8/8 b - -", 2, 1}, {"8/8/4kb2/8/8/3K4/8/8 w - -", 2, 1},
@@ -53,9 +50,9 @@ TEST(RecogniseDraw, SmallEndings) {
       // Neither the bishop nor its lines touch the path.
       {"k7/8/8/4P3/8/8/6b1/2B3K1 b - -", 0, 0},
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    EXPECT_EQ(recogniseDraw(c.mode), c.draw) << c.fen << " mode " << c.mode;
+  for (const auto &[fen, mode, draw] : cases) {
+    test::setUp(fen);
+    EXPECT_EQ(recogniseDraw(mode), draw) << fen << " mode " << mode;
   }
 }
 

@@ -39,12 +39,9 @@ TEST(EvaluationExtremes, ScoresStayBoundedAndSymmetric) {
     setUpEvaluation(test::mirroredFen(fen).c_str());
     EXPECT_EQ(fullEvaluation(), score) << fen;
   }
-}
-
-TEST(EvaluationExtremes, KingAttackersPastFifteenReadTheLastWeight) {
-  // Nine queens against the king on d4: the count passes 15 and the last
-  // weight (600) applies.  The score is lost for Black but stays below the
-  // mate scores.
+  // Nine queens against the king on d4: the attackers' count passes 15 and
+  // the last weight (600) applies.  The score is lost for Black but stays
+  // below the mate scores.
   setUpEvaluation(extremes[0]);
   EXPECT_EQ(fullEvaluation(), -EVAL_LIMIT);
 }

@@ -10,10 +10,7 @@ using test::setUpEvaluation;
 using test::square;
 
 TEST(Pieces, ExactSums) {
-  const struct {
-    const char *fen;
-    int pos, mob;
-  } cases[] = {
+  const std::tuple<const char *, int, int> cases[] = {  // FEN, position and mobility scores
       // Rook d1: 20 (a rook above it, fewer than five pawns) + 5 connected,
       // rank mobility 5.  Rook d2: 15, mobility 6 + 7.  Kings on g1 and g8
       // (-15 each) cancel.
@@ -32,10 +29,10 @@ TEST(Pieces, ExactSums) {
       // less 4 on a good square).
       {"7k/8/2p1p3/8/3N4/1p3p2/8/K7 w - -", 13, 12},
   };
-  for (const auto &c : cases) {
-    setUpEvaluation(c.fen);
+  for (const auto &[fen, position, mobility] : cases) {
+    setUpEvaluation(fen);
     const PieceScores s = evaluatePieces(currentPawnEntry());
-    EXPECT_EQ(std::pair(s.pos, s.mob), std::pair(c.pos, c.mob)) << c.fen;
+    EXPECT_EQ(std::pair(s.pos, s.mob), std::pair(position, mobility)) << fen;
   }
   auto piecesOf = [](const char *fen) {
     setUpEvaluation(fen);
@@ -66,6 +63,12 @@ TEST(KingShelter, PawnsInFrontOfTheKing) {
   // own side and as no pawn (15) for the enemy.  h3 (two ranks in front) 5,
   // g2 0, and 15 for each of the g-, h- and missing files.
   EXPECT_EQ(shelter("r2q1rk1/ppppp3/8/8/8/7P/PPPPPPP1/R2Q1R1K w - -", WHITE, "h1"), 50);
+  // The storm, not colour-symmetric: a black king on g8 with white pawns on
+  // g5 and g3 reads 7 more than the mirror, a white king on g1 with black
+  // pawns on g4 and g6.
+  EXPECT_EQ(shelter("r2q1rk1/8/8/6P1/8/6P1/8/R2QK2R w - -", BLACK, "g8") -
+                shelter("r2qk2r/8/6p1/8/6p1/8/8/R2Q1RK1 b - -", WHITE, "g1"),
+            7);
 }
 
 }  // namespace
