@@ -100,10 +100,8 @@ TEST(BookChoice, EvenOdds) {
 
 std::string listing(int flags, int printMode) {
   shell.engineFlags = flags;
-  testing::internal::CaptureStdout();
   Move move = 0;
-  bookChoose(0, &move, printMode);
-  return testing::internal::GetCapturedStdout();
+  return test::printedBy([&] { bookChoose(0, &move, printMode); });
 }
 
 TEST(BookChoice, Listings) {
