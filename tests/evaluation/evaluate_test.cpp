@@ -11,19 +11,19 @@ using test::setUpEvaluation;
 
 TEST(Evaluate, CannotWinFlags) {
   const std::pair<const char *, int> cases[] = {
-      {"4k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN},    // two knights
-      {"1nn1k3/8/8/8/8/8/8/4K3 w - -", BLACK_CANNOT_WIN},    // two knights for Black
-      {"4k3/8/8/8/2b5/8/8/R3K3 w - -", WHITE_CANNOT_WIN},    // the exchange without pawns
-      {"4k3/8/8/8/2b5/8/P7/R3K3 w - -", 0},                  // ... with a pawn
-      {"r3k3/8/8/8/2B5/8/8/4K3 w - -", BLACK_CANNOT_WIN},    // the exchange for Black
-      {"4k3/8/3n4/8/8/8/8/2B1KB2 w - -", 0},                 // two bishops beat a knight
-      {"4k3/8/3b4/8/8/8/8/2B1KB2 w - -", WHITE_CANNOT_WIN},  // but not a bishop
-      {"2b1kb2/8/8/8/8/3N4/8/4K3 w - -", 0},                 // Black's two bishops against a knight
-      {"4k3/8/8/8/8/8/8/4KB2 w - -", WHITE_CANNOT_WIN},      // a lone minor piece
-      {"4k3/8/8/3p4/8/8/8/4KN2 w - -", WHITE_CANNOT_WIN},    // even against pawns
-      {"4k3/8/8/8/8/8/P7/4KN2 w - -", 0},                    // with a pawn it may win
-      {"4k3/pppppppp/8/8/8/8/8/R3K3 w - -", 0},              // a rook up
-      {"rnbqkbnr/pppppppp/8/8/8/8/8/1NN1K3 w - -", 0},       // middlegame: never
+      // Two knights, for either side; the exchange without pawns, not with
+      // one, and for Black.
+      {"4k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN}, {"1nn1k3/8/8/8/8/8/8/4K3 w - -", BLACK_CANNOT_WIN},
+      {"4k3/8/8/8/2b5/8/8/R3K3 w - -", WHITE_CANNOT_WIN}, {"4k3/8/8/8/2b5/8/P7/R3K3 w - -", 0},
+      {"r3k3/8/8/8/2B5/8/8/4K3 w - -", BLACK_CANNOT_WIN},
+      // Two bishops beat a knight (Black's too), but not a bishop.
+      {"4k3/8/3n4/8/8/8/8/2B1KB2 w - -", 0}, {"2b1kb2/8/8/8/8/3N4/8/4K3 w - -", 0},
+      {"4k3/8/3b4/8/8/8/8/2B1KB2 w - -", WHITE_CANNOT_WIN},
+      // A lone minor piece, even against pawns; with a pawn it may win.
+      {"4k3/8/8/8/8/8/8/4KB2 w - -", WHITE_CANNOT_WIN}, {"4k3/8/8/3p4/8/8/8/4KN2 w - -", WHITE_CANNOT_WIN},
+      {"4k3/8/8/8/8/8/P7/4KN2 w - -", 0},
+      // A rook up; the middlegame: never.
+      {"4k3/pppppppp/8/8/8/8/8/R3K3 w - -", 0}, {"rnbqkbnr/pppppppp/8/8/8/8/8/1NN1K3 w - -", 0},
       // A rook's pawn with the bishop that cannot cover the queening corner.
       {"7k/8/8/8/8/7P/8/4KB2 w - -", WHITE_CANNOT_WIN}, {"7k/8/8/8/8/7P/8/4K1B1 w - -", 0},
       {"4kb2/8/7p/8/8/8/8/7K b - -", BLACK_CANNOT_WIN}, {"4k1b1/8/7p/8/8/8/8/7K b - -", 0},

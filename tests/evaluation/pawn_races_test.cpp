@@ -53,17 +53,16 @@ TEST(PawnRaces, TwoPassersTooFarApart) {
   // b4 and g4 are each inside the square of the king on e6, but five files
   // apart: the b-pawn (visited first) runs in 4 moves.  eg: 2 * 32, king
   // distances 6 and 4, two empty wings 2 * 30, and the race 850.
-  EXPECT_EQ(passedScore("8/8/4k3/8/1P4P1/8/8/7K w - -"), 64 + 10 + 60 + 850);
-  EXPECT_EQ(pawnRaces.best[WHITE], 4);
-  EXPECT_EQ(pawnRaces.flags[WHITE], RACE_SPLIT_PAIR);
-  EXPECT_EQ(pawnRaces.queenSquare[WHITE], test::square("b8"));
-  EXPECT_TRUE(pawnRaces.pairSeenWhite);
+  const char *split = "8/8/4k3/8/1P4P1/8/8/7K w - -";
+  EXPECT_EQ(passedScore(split), 64 + 10 + 60 + 850);
+  EXPECT_EQ(test::numbers(pawnRaces.best[WHITE], pawnRaces.flags[WHITE], pawnRaces.queenSquare[WHITE],
+                          pawnRaces.pairSeenWhite),
+            test::numbers(4, RACE_SPLIT_PAIR, test::square("b8"), true));
   // The same for Black, whose split pair carries the free-path flag and
   // queens on the second pawn's file.
-  passedScore(test::mirroredFen("8/8/4k3/8/1P4P1/8/8/7K w - -").c_str());
-  EXPECT_EQ(pawnRaces.best[BLACK], 4);
-  EXPECT_EQ(pawnRaces.flags[BLACK], RACE_SPLIT_PAIR | RACE_FREE_PATH);
-  EXPECT_EQ(pawnRaces.queenSquare[BLACK], test::square("g1"));
+  passedScore(test::mirroredFen(split).c_str());
+  EXPECT_EQ(test::numbers(pawnRaces.best[BLACK], pawnRaces.flags[BLACK], pawnRaces.queenSquare[BLACK]),
+            test::numbers(4, RACE_SPLIT_PAIR | RACE_FREE_PATH, test::square("g1")));
 }
 
 TEST(PawnRaces, QueenChecks) {
