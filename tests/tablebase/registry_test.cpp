@@ -39,23 +39,22 @@ class TablebaseRegistry : public testing::Test {
   test::TempDir one, two;
 };
 
+// The first directory that has a side's file wins; an empty part of the
+// list (between "," or ";") is the working directory.
 TEST_F(TablebaseRegistry, FirstDirectoryWinsPerSide) {
+  test::TempDir working;
   makeFile(one.path + "/kqk.nbw", sizeOf("kqk", 0));
   makeFile(two.path + "/kqk.nbw", sizeOf("kqk", 0));
   makeFile(two.path + "/kqk.nbb", sizeOf("kqk", 1));
-  EXPECT_EQ(registerCapturing(one.path + ";" + two.path), std::pair(3, std::string()));
-  EXPECT_EQ(std::pair(fileOf("kqk", 0), fileOf("kqk", 1)), std::pair(one.path + "/kqk.nbw", two.path + "/kqk.nbb"));
-}
-
-TEST_F(TablebaseRegistry, EmptyPartIsTheWorkingDirectory) {
-  makeFile(one.path + "/krk.nbw", sizeOf("krk", 0));
+  makeFile(working.path + "/krk.nbw", sizeOf("krk", 0));
   char previous[4096];
   ASSERT_TRUE(getcwd(previous, sizeof previous));
-  ASSERT_EQ(chdir(one.path.c_str()), 0);
-  const int result = registerCapturing(two.path + ",," + two.path).first;
+  ASSERT_EQ(chdir(working.path.c_str()), 0);
+  const auto registered = registerCapturing(one.path + ";" + two.path + ",," + two.path);
   ASSERT_EQ(chdir(previous), 0);
-  EXPECT_EQ(result, 3);
-  EXPECT_EQ(fileOf("krk", 0), "krk.nbw");
+  EXPECT_EQ(registered, std::pair(3, std::string()));
+  EXPECT_EQ(std::tuple(fileOf("kqk", 0), fileOf("kqk", 1), fileOf("krk", 0)),
+            std::tuple(one.path + "/kqk.nbw", two.path + "/kqk.nbb", std::string("krk.nbw")));
 }
 
 TEST_F(TablebaseRegistry, LargestTableDecidesTheResult) {
