@@ -64,12 +64,7 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
   const Token a = tbcompress::literalToken('a'), b = tbcompress::literalToken('b');
   const Token match4 = tbcompress::matchToken(0, 4);
   const int matchSymbol = match4.symbol;
-  struct Case {
-    const char *name;
-    std::vector<uint8_t> file;
-    int result;
-  };
-  const Case cases[] = {
+  const std::tuple<const char *, std::vector<uint8_t>, int> cases[] = {
       {"intact", good, DECODE_OK},
       // The fixed header and its bounds.
       {"shorter than the fixed header", cut(79), DECODE_READ_ERROR},
@@ -120,10 +115,7 @@ TEST(CompressedMutations, EndInTheirFailureClass) {
       {"a block that reads far past its bytes", oneBlock(allBytes(8), {a}, 1, 1), DECODE_FILE_BROKEN},
       {"an empty code with a packed block", oneBlock({}, {}, 1, 5), DECODE_FILE_BROKEN},
   };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(decodeFile(c.file), c.result);
-  }
+  for (const auto &[name, file, result] : cases) EXPECT_EQ(decodeFile(file), result) << name;
 }
 
 TEST(CompressedMutations, DecoderCallsAreChecked) {
