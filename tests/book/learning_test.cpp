@@ -12,14 +12,11 @@ std::vector<HashKey> playGame(int plies) {
   test::setUp();
   std::vector<HashKey> keys = {pos.hashKey};
   for (int ply = 0; ply < plies; ply++) {
+    const std::vector<Move> moves = test::legalMoves();
+    makeMove(moves[ply * 7 % moves.size()]);
     pos.searchPly = 0;
-    generateMoves();
-    const int count = moveListStart[1] - moveListStart[0];
-    for (int k = 0; k < count; k++)
-      if (makeMove(moveStack[moveListStart[0] + (ply * 7 + k) % count].move)) break;
     keys.push_back(pos.hashKey);
   }
-  pos.searchPly = 0;
   return keys;
 }
 

@@ -12,8 +12,9 @@ TEST(RecogniseDraw, SmallEndings) {
       // reaches the same rule.
       {"8/8/4k3/8/8/3K4/8/8 w - -", 2, 1}, {"8/8/4k3/8/8/3KN3/8/8 b - -", 2, 1}, {"8/8/4kb2/8/8/3K4/8/8 w - -", 2, 1},
       {"8/8/4k3/8/8/3KN3/8/8 b - -", 0, 1},
-      {"8/8/4k3/8/8/3K1R2/8/8 w - -", 2, 0},  // 500 is not below 500
-      {"8/8/4k3/8/8/2NKN3/8/8 w - -", 2, 0},  // left to the can't-win flag
+      // A rook (500 is not below 500), two knights (left to the can't-win
+      // flag), a minor piece each.
+      {"8/8/4k3/8/8/3K1R2/8/8 w - -", 2, 0}, {"8/8/4k3/8/8/2NKN3/8/8 w - -", 2, 0},
       {"8/8/4kn2/8/8/3KN3/8/8 w - -", 2, 0},
       // Six pieces: no test at all; five without exactly one white bishop;
       // an unknown mode.
