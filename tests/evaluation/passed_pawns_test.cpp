@@ -61,8 +61,8 @@ TEST(PassedPawns, ExtremeMaterial) {
   EXPECT_EQ(evaluatePassedPawns(entry), 0);
   // Pawns on the seventh and second ranks everywhere they can pass.
   test::setUpEvaluation("7k/PPPP4/8/8/8/8/4pppp/K7 w - -");
-  EXPECT_EQ(test::currentPawnEntry().passedFiles[WHITE], 0xF0);
-  EXPECT_EQ(test::currentPawnEntry().passedFiles[BLACK], 0x0F);
+  const PawnHashEntry &pawns = test::currentPawnEntry();
+  EXPECT_EQ(std::pair(int(pawns.passedFiles[WHITE]), int(pawns.passedFiles[BLACK])), std::pair(0xF0, 0x0F));
   evaluatePassedPawns(test::currentPawnEntry());
   // Three bishops with passers on both wings, and its mirror.
   const char *fen = "1k6/P6P/8/8/8/8/p1BBB2p/4K3 b - -";

@@ -62,8 +62,7 @@ TEST(PawnCache, AKeyEqualToTheClearedMarkIsStillCached) {
   pos.pawnKey = PAWN_KEY_CLEARED ^ middlegameParams.pawnHashSalt;
   ASSERT_EQ(pawnHashKey(middlegameParams), PAWN_KEY_CLEARED);
   EXPECT_EQ(fullEvaluation(), expected);
-  PawnHashEntry &entry = pawnHashSlot(PAWN_KEY_CLEARED);
-  EXPECT_EQ(entry.key, 1u);
+  EXPECT_EQ(pawnHashSlot(PAWN_KEY_CLEARED).key, 1u);
   EXPECT_EQ(fullEvaluation(), expected);
 }
 
