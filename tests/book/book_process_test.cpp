@@ -85,35 +85,26 @@ TEST(BookProcess, LinkedBookIsReplacedInPlace) {
   EXPECT_NE(test::readFile(target), "the old book");
 }
 
-const std::string defaultBook = std::string(VORN_SOURCE_DIR) + "/data/VornBook.bin";
-
-// The moves the committed book may play at the start.
-std::set<std::string> firstBookMoves() {
-  std::set<std::string> moves;
-  EXPECT_TRUE(openBookAt(defaultBook.c_str(), false));
-  test::startPosition();
-  BookCandidate list[MAX_BOOK_CANDIDATES];
-  for (int i = 0, n = collectBookCandidates(0, list); i < n; i++)
-    if (list[i].weight > 0) moves.insert(moveToUciCoordinates(list[i].move));
-  closeBook();
-  return moves;
-}
-
 // Started as the README starts it, in a directory without a book of its
 // own, the engine answers the first move from the default book (which
 // offers both main first moves): no search.
 TEST(DefaultBook, EnginePlaysABookMoveAtMoveOne) {
   test::TempDir dir;
-  const char *saved = std::getenv("VORN_DEFAULT_BOOK");
-  const std::string savedValue = saved ? saved : "";
   unsetenv("VORN_DEFAULT_BOOK");
   test::EngineProcess engine({"vorn"}, dir.path);
-  if (saved) setenv("VORN_DEFAULT_BOOK", savedValue.c_str(), 1);
+  setenv("VORN_DEFAULT_BOOK", "", 1);  // as for every other test: no default book
   engine.send("uci\nposition startpos\ngo depth 3\n");
   ASSERT_TRUE(engine.waitForLines("bestmove", 1));
   EXPECT_TRUE(test::linesStartingWith(engine.output(), "info").empty()) << engine.output();
   const std::string move = test::linesStartingWith(engine.output(), "bestmove")[0];
-  const std::set<std::string> moves = firstBookMoves();
+  // The moves the committed book may play at the start.
+  std::set<std::string> moves;
+  ASSERT_TRUE(openBookAt((std::string(VORN_SOURCE_DIR) + "/data/VornBook.bin").c_str(), false));
+  test::startPosition();
+  BookCandidate list[MAX_BOOK_CANDIDATES];
+  for (int i = 0, n = collectBookCandidates(0, list); i < n; i++)
+    if (list[i].weight > 0) moves.insert(moveToUciCoordinates(list[i].move));
+  closeBook();
   EXPECT_TRUE(moves.count(move.substr(9))) << move;
   EXPECT_TRUE(moves.count("e2e4") && moves.count("d2d4"));
 }
