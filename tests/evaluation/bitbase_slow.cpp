@@ -93,9 +93,8 @@ bool solverValueFromMoves(const bitbase::Solver &kpk, const bitbase::Solver &kbp
     const Bitboard bishops = pos.pieceBits[WHITE][BISHOP], pawns = pos.pieceBits[WHITE][PAWN];
     bool win;
     if (m & MOVE_PROMOTION) {
-      static const bitbase::PromotionPiece kinds[5] = {bitbase::PROMOTE_QUEEN, bitbase::PROMOTE_KNIGHT,
-                                                       bitbase::PROMOTE_BISHOP, bitbase::PROMOTE_ROOK,
-                                                       bitbase::PROMOTE_QUEEN};
+      using namespace bitbase;
+      static const PromotionPiece kinds[5] = {PROMOTE_QUEEN, PROMOTE_KNIGHT, PROMOTE_BISHOP, PROMOTE_ROOK, PROMOTE_QUEEN};
       win = bitbase::promotionWins(nwk, nbk, b, moveTo(m), kinds[movePromotionType(m)]);
     } else if (!pawns) {
       win = false;  // Black took the pawn

@@ -19,6 +19,7 @@ TEST(Pieces, ExactSums) {
       // counts 2 on the doubled diagonal scale.  Pawns only on the b- and
       // c-files: both kings read the queen-side endgame row (-30 on h1/h8).
       {"7k/B1p5/1p6/8/8/8/8/7K w - -", -130, 2}, {"7k/8/8/8/8/1P6/b1P5/7K w - -", 130, -2},
+      {"7k/B7/1p6/8/8/8/8/7K w - -", -66, 2},  // shut in by b6 alone: 64
       // Knight e4 (12) with d6 and f6 covered by the e7 pawn: 4 each less 1
       // on a good square; six free targets weigh 14.
       {"7k/4p3/8/8/4N3/8/8/K7 w - -", 6, 14},
@@ -40,8 +41,6 @@ TEST(Pieces, ExactSums) {
   };
   // With five pawns or more the rear rook gets 25 instead of 20.
   EXPECT_EQ(piecesOf("6k1/8/8/8/8/PPP2PPP/3R4/3R2K1 w - -") - piecesOf("6k1/8/8/8/8/PP4PP/3R4/3R2K1 w - -"), 5);
-  // The bishop shut in by b6 alone: 64.
-  EXPECT_EQ(piecesOf("7k/B7/1p6/8/8/8/8/7K w - -"), -66);
 }
 
 // The shelter byte of a king square, as the evaluation caches it.
