@@ -1,5 +1,6 @@
 // Learning after a game: which games teach, how much each book position of
-// the engine's line learns, and that nothing else in the file changes.
+// the engine's line learns, and that nothing else in the file changes (nor
+// anything in a busy or read-only book).
 #include <fcntl.h>
 #include <sys/file.h>
 
