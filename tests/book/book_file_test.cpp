@@ -37,9 +37,9 @@ TEST(BookFile, CraftedFiles) {
   for (size_t k = 0; k < BOOK_INDEX_BYTES; k += 4)
     if (u32At(good, k) != BOOK_NO_BUCKET) lastBucket = std::max(lastBucket, u32At(good, k));
   setU32(overflow, lastBucket, 0xFFFFFFFFu);
-  // A bucket that claims more records than lie before E is read up to E.
-  const uint32_t firstBucket = BOOK_INDEX_BYTES;
-  setU32(oversized, firstBucket, 5000);
+  // A bucket (the first) that claims more records than lie before E is read
+  // up to E.
+  setU32(oversized, BOOK_INDEX_BYTES, 5000);
   // Book 1 is probed on its own: its two moves, not book 0's.
   const std::string secondBook = test::bookBytes({place("c2c4", 6), place("g1f3", 7)});
   std::string secondIntoIndex = secondBook;
