@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,10 +61,12 @@ inline Move findMove(const std::string &text) {
   return 0;
 }
 
-// The whole of a file as bytes (empty when it cannot be read).
+// The whole of a file as bytes (empty when it cannot be read, a directory
+// included).
 inline std::string readFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
 }
 
 inline int square(const char *name) { return (name[1] - '1') * 8 + ('h' - name[0]); }

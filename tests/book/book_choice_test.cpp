@@ -70,8 +70,8 @@ TEST(BookChoice, SkipCount) {
     for (int probe = 1; probe <= 4; probe++) {
       Move move = 0;
       bookChoose(0, &move, 0);
-      EXPECT_EQ(move != 0, !writable || probe == 4) << writable << probe;
-      EXPECT_EQ(uint8_t(test::readFile(file.path)[skipByte]), writable ? std::max(3 - probe, 0) : 3)
+      EXPECT_EQ(std::pair(move != 0, int(uint8_t(test::readFile(file.path)[skipByte]))),
+                std::pair(!writable || probe == 4, writable ? std::max(3 - probe, 0) : 3))
           << writable << probe;
     }
   }
@@ -100,10 +100,8 @@ TEST(BookChoice, EvenOdds) {
 
 std::string listing(int flags, int printMode) {
   shell.engineFlags = flags;
-  testing::internal::CaptureStdout();
   Move move = 0;
-  bookChoose(0, &move, printMode);
-  return testing::internal::GetCapturedStdout();
+  return test::printedBy([&] { bookChoose(0, &move, printMode); });
 }
 
 TEST(BookChoice, Listings) {

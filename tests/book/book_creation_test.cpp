@@ -20,11 +20,7 @@ std::string readGames(const std::string &pgn, uint64_t poolBytes = 1 << 20) {
   return testing::internal::GetCapturedStdout();
 }
 
-struct Seen {
-  const char *moves;
-  int frequency;  // 0: not recorded
-  int winLoss;
-};
+using Seen = std::tuple<const char *, int, int>;  // moves, frequency (0: not recorded), win/loss
 
 TEST(BookCreation, PgnSnippets) {
   const std::string won = "[Event \"a\"]\n[Result \"1-0\"]\n\n";
@@ -62,11 +58,11 @@ TEST(BookCreation, PgnSnippets) {
   };
   for (const auto &c : cases) {
     EXPECT_EQ(readGames(c.pgn), c.printed) << c.name;
-    for (const Seen &s : c.seen) {
-      test::playFromStart(s.moves);
+    for (const auto &[moves, frequency, winLoss] : c.seen) {
+      test::playFromStart(moves);
       const BookRecord *r = poolRecord();
-      EXPECT_EQ(std::pair(r ? int(r->frequency) : 0, r ? int(r->winLoss) : s.winLoss), std::pair(s.frequency, s.winLoss))
-          << c.name << ": " << s.moves;
+      EXPECT_EQ(std::pair(r ? int(r->frequency) : 0, r ? int(r->winLoss) : winLoss), std::pair(frequency, winLoss))
+          << c.name << ": " << moves;
     }
     freeBookPool();
   }
@@ -87,9 +83,7 @@ TEST(BookCreation, FullPoolAndSaturation) {
 TEST(BookCreation, AlgebraicMoves) {
   const char *start = test::startFen;
   const char *castles = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -";
-  const struct {
-    const char *fen, *before, *san, *move;
-  } cases[] = {
+  const std::tuple<const char *, const char *, const char *, const char *> cases[] = {  // FEN, moves, SAN, move
       {start, "", "e4", "e2e4"}, {start, "", "e4!", "e2e4"}, {start, "", "Nf3+", "g1f3"}, {start, "", "Ng1f3", "g1f3"},
       {start, "e2e4 e7e5", "Bb5", "f1b5"}, {start, "e2e4 d7d5", "exd5", "e4d5"},
       {start, "e2e4 a7a6 e4e5 d7d5", "exd6", "e5d6"}, {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "", "Nbd2", "b1d2"},
@@ -101,12 +95,12 @@ TEST(BookCreation, AlgebraicMoves) {
       {castles, "a1b1", "O-O-O", "e8c8"}, {start, "", "E4", ""}, {start, "", "xe4", ""}, {start, "", "e9", ""},
       {start, "", "N3", ""}, {start, "", "Qe4", ""}, {start, "", "\xc3\xa9" "4", ""},
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    std::istringstream in(c.before);
-    for (std::string m; in >> m;) ASSERT_TRUE(test::play(m)) << c.before;
-    const Move move = test::sanMove(c.san);
-    EXPECT_EQ(move ? moveToUciCoordinates(move) : "", std::string(c.move)) << c.fen << " " << c.before << " " << c.san;
+  for (const auto &[fen, before, san, expected] : cases) {
+    test::setUp(fen);
+    std::istringstream in(before);
+    for (std::string m; in >> m;) ASSERT_TRUE(test::play(m)) << before;
+    const Move move = test::sanMove(san);
+    EXPECT_EQ(move ? moveToUciCoordinates(move) : "", std::string(expected)) << fen << " " << before << " " << san;
   }
 }
 

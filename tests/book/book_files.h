@@ -24,14 +24,12 @@ inline bool play(const std::string &text) {
   return move && makeMove(move);
 }
 
-// The generated move that algebraic text names, or 0.
+// The legal move that algebraic text names, or 0.
 inline Move sanMove(const char *san) {
   Move parsed = 0;
   if (!parseSan(san, &parsed)) return 0;
-  pos.searchPly = 0;
-  generateMoves();
-  for (int i = moveListStart[0]; i < moveListStart[1]; i++)
-    if ((moveStack[i].move & MOVE_IDENTITY_MASK) == (parsed & MOVE_IDENTITY_MASK)) return moveStack[i].move;
+  for (Move m : legalMoves())
+    if ((m & MOVE_IDENTITY_MASK) == (parsed & MOVE_IDENTITY_MASK)) return m;
   return 0;
 }
 

@@ -10,20 +10,6 @@ namespace {
 
 using test::place;
 
-// Plays the engine's algebraic move on the test's own board.
-bool playSan(const std::string &san) {
-  const Move move = test::sanMove(san.c_str());
-  return move && makeMove(move);
-}
-
-// The first legal move of the test's board, in coordinates, played.
-std::string anyReply() {
-  pos.searchPly = 0;
-  const Move move = test::legalMoves()[0];
-  makeMove(move);
-  return moveToUciCoordinates(move);
-}
-
 TEST(LearningProcess, ResultRewritesExactlyTheBookLine) {
   const std::vector<test::Placed> line = {place("e2e4", 10), place("e2e4 e7e5", 10), place("e2e4 e7e5 g1f3", 10),
                                           place("e2e4 e7e5 g1f3 b8c6", 10), place("e2e4 e7e5 g1f3 b8c6 f1b5", 10),
@@ -42,12 +28,12 @@ TEST(LearningProcess, ResultRewritesExactlyTheBookLine) {
     for (size_t moves = 1; moves <= 6; moves++) {
       ASSERT_TRUE(engine.waitForLines("move ", moves)) << engine.output();
       const std::string move = test::linesStartingWith(engine.output(), "move ")[moves - 1].substr(5);
-      ASSERT_TRUE(playSan(move.substr(0, move.find_first_of("+#")))) << move;
+      const Move played = test::sanMove(move.substr(0, move.find_first_of("+#")).c_str());
+      ASSERT_TRUE(played && makeMove(played)) << move;
       if (moves == 6) break;
-      std::string reply = moves <= 2 ? replies[moves - 1] : anyReply();
-      if (moves <= 2) {
-        ASSERT_TRUE(test::play(reply));
-      }
+      // Out of the book line: any legal reply.
+      const std::string reply = moves <= 2 ? replies[moves - 1] : moveToUciCoordinates(test::legalMoves()[0]);
+      ASSERT_TRUE(test::play(reply)) << reply;
       engine.send(reply + "\n");
     }
     if (ponder) {

@@ -70,12 +70,12 @@ TEST(Bitbases, KingPawnKingAgreesWithGaviota) {
           placements++;
           draws += expected;
           place({{wk, WHITE, KING}, {bk, BLACK, KING}, {p, WHITE, PAWN}}, t);
-          ASSERT_EQ(kpkDrawWhite(), expected) << "t " << t << " wk " << wk << " bk " << bk << " pawn " << p;
-          ASSERT_EQ(recogniseDraw(2), expected);
+          ASSERT_EQ(std::pair(kpkDrawWhite(), recogniseDraw(2)), std::pair(expected, expected))
+              << "t " << t << " wk " << wk << " bk " << bk << " pawn " << p;
           // The same position with colours exchanged and the board turned round.
           place({{wk ^ 63, BLACK, KING}, {bk ^ 63, WHITE, KING}, {p ^ 63, BLACK, PAWN}}, t ^ 1);
-          ASSERT_EQ(kpkDrawBlack(), expected) << "mirror of t " << t << " wk " << wk << " bk " << bk << " pawn " << p;
-          ASSERT_EQ(recogniseDraw(0), expected);
+          ASSERT_EQ(std::pair(kpkDrawBlack(), recogniseDraw(0)), std::pair(expected, expected))
+              << "mirror of t " << t << " wk " << wk << " bk " << bk << " pawn " << p;
         }
   EXPECT_EQ(placements, 331352);
   EXPECT_EQ(draws, 108788);
@@ -93,9 +93,8 @@ bool solverValueFromMoves(const bitbase::Solver &kpk, const bitbase::Solver &kbp
     const Bitboard bishops = pos.pieceBits[WHITE][BISHOP], pawns = pos.pieceBits[WHITE][PAWN];
     bool win;
     if (m & MOVE_PROMOTION) {
-      static const bitbase::PromotionPiece kinds[5] = {bitbase::PROMOTE_QUEEN, bitbase::PROMOTE_KNIGHT,
-                                                       bitbase::PROMOTE_BISHOP, bitbase::PROMOTE_ROOK,
-                                                       bitbase::PROMOTE_QUEEN};
+      using namespace bitbase;
+      static const PromotionPiece kinds[5] = {PROMOTE_QUEEN, PROMOTE_KNIGHT, PROMOTE_BISHOP, PROMOTE_ROOK, PROMOTE_QUEEN};
       win = bitbase::promotionWins(nwk, nbk, b, moveTo(m), kinds[movePromotionType(m)]);
     } else if (!pawns) {
       win = false;  // Black took the pawn

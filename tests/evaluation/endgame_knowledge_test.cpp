@@ -7,28 +7,22 @@
 namespace {
 
 TEST(RecogniseDraw, SmallEndings) {
-  const struct {
-    const char *fen;
-    int mode, draw;
-  } cases[] = {
+  const std::tuple<const char *, int, int> cases[] = {  // FEN, mode, draw
       // Bare kings and a lone minor piece; the alpha-beta search (mode 0)
       // reaches the same rule.
       {"8/8/4k3/8/8/3K4/8/8 w - -", 2, 1}, {"8/8/4k3/8/8/3KN3/8/8 b - -", 2, 1}, {"8/8/4kb2/8/8/3K4/8/8 w - -", 2, 1},
       {"8/8/4k3/8/8/3KN3/8/8 b - -", 0, 1},
-      {"8/8/4k3/8/8/3K1R2/8/8 w - -", 2, 0},  // 500 is not below 500
-      {"8/8/4k3/8/8/2NKN3/8/8 w - -", 2, 0},  // left to the can't-win flag
+      // A rook (500 is not below 500), two knights (left to the can't-win
+      // flag), a minor piece each.
+      {"8/8/4k3/8/8/3K1R2/8/8 w - -", 2, 0}, {"8/8/4k3/8/8/2NKN3/8/8 w - -", 2, 0},
       {"8/8/4kn2/8/8/3KN3/8/8 w - -", 2, 0},
       // Six pieces: no test at all; five without exactly one white bishop;
       // an unknown mode.
       {"8/8/2n1kn2/8/8/2NKN3/8/8 w - -", 0, 0}, {"8/8/4k3/4p3/8/3KN3/2n5/8 w - -", 0, 0},
       {"8/8/4k3/8/8/3K4/8/8 w - -", 7, 0},
-      // King and pawn through the bitbase for either colour: king e5, pawn
-      // e4 against king e7 is a draw with the pawn's side to move, a win with
-      // the defender to move.  (The slow tests compare every placement of
-      // this bitbase and of the wrong bishop's, for both colours.)
-      {"8/4k3/8/4K3/4P3/8/8/8 w - -", 2, 1}, {"8/4k3/8/4K3/4P3/8/8/8 b - -", 0, 0},
-      {"8/8/8/4p3/4k3/8/4K3/8 b - -", 2, 1},
-      // A rook's pawn with a bishop that cannot cover the corner.
+      // A rook's pawn with a bishop that cannot cover the corner, for either
+      // colour.  (The slow tests compare every placement of this bitbase and
+      // of king and pawn against king through recogniseDraw, both colours.)
       {"7k/8/8/7P/8/3B4/8/4K3 w - -", 2, 1}, {"4k3/8/3b4/8/7p/8/8/7K b - -", 2, 1},
       // Two pawns, or a piece beside the pawn other than one bishop, or a
       // bishop beside a centre pawn: no answer.
@@ -53,9 +47,9 @@ TEST(RecogniseDraw, SmallEndings) {
       // Neither the bishop nor its lines touch the path.
       {"k7/8/8/4P3/8/8/6b1/2B3K1 b - -", 0, 0},
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    EXPECT_EQ(recogniseDraw(c.mode), c.draw) << c.fen << " mode " << c.mode;
+  for (const auto &[fen, mode, draw] : cases) {
+    test::setUp(fen);
+    EXPECT_EQ(recogniseDraw(mode), draw) << fen << " mode " << mode;
   }
 }
 

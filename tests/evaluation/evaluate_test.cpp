@@ -10,23 +10,20 @@ using test::fullEvaluation;
 using test::setUpEvaluation;
 
 TEST(Evaluate, CannotWinFlags) {
-  struct Case {
-    const char *fen;
-    int flags;
-  } cases[] = {
-      {"4k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN},    // two knights
-      {"1nn1k3/8/8/8/8/8/8/4K3 w - -", BLACK_CANNOT_WIN},    // two knights for Black
-      {"4k3/8/8/8/2b5/8/8/R3K3 w - -", WHITE_CANNOT_WIN},    // the exchange without pawns
-      {"4k3/8/8/8/2b5/8/P7/R3K3 w - -", 0},                  // ... with a pawn
-      {"r3k3/8/8/8/2B5/8/8/4K3 w - -", BLACK_CANNOT_WIN},    // the exchange for Black
-      {"4k3/8/3n4/8/8/8/8/2B1KB2 w - -", 0},                 // two bishops beat a knight
-      {"4k3/8/3b4/8/8/8/8/2B1KB2 w - -", WHITE_CANNOT_WIN},  // but not a bishop
-      {"2b1kb2/8/8/8/8/3N4/8/4K3 w - -", 0},                 // Black's two bishops against a knight
-      {"4k3/8/8/8/8/8/8/4KB2 w - -", WHITE_CANNOT_WIN},      // a lone minor piece
-      {"4k3/8/8/3p4/8/8/8/4KN2 w - -", WHITE_CANNOT_WIN},    // even against pawns
-      {"4k3/8/8/8/8/8/P7/4KN2 w - -", 0},                    // with a pawn it may win
-      {"4k3/pppppppp/8/8/8/8/8/R3K3 w - -", 0},              // a rook up
-      {"rnbqkbnr/pppppppp/8/8/8/8/8/1NN1K3 w - -", 0},       // middlegame: never
+  const std::pair<const char *, int> cases[] = {
+      // Two knights, for either side; the exchange without pawns, not with
+      // one, and for Black.
+      {"4k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN}, {"1nn1k3/8/8/8/8/8/8/4K3 w - -", BLACK_CANNOT_WIN},
+      {"4k3/8/8/8/2b5/8/8/R3K3 w - -", WHITE_CANNOT_WIN}, {"4k3/8/8/8/2b5/8/P7/R3K3 w - -", 0},
+      {"r3k3/8/8/8/2B5/8/8/4K3 w - -", BLACK_CANNOT_WIN},
+      // Two bishops beat a knight (Black's too), but not a bishop.
+      {"4k3/8/3n4/8/8/8/8/2B1KB2 w - -", 0}, {"2b1kb2/8/8/8/8/3N4/8/4K3 w - -", 0},
+      {"4k3/8/3b4/8/8/8/8/2B1KB2 w - -", WHITE_CANNOT_WIN},
+      // A lone minor piece, even against pawns; with a pawn it may win.
+      {"4k3/8/8/8/8/8/8/4KB2 w - -", WHITE_CANNOT_WIN}, {"4k3/8/8/3p4/8/8/8/4KN2 w - -", WHITE_CANNOT_WIN},
+      {"4k3/8/8/8/8/8/P7/4KN2 w - -", 0},
+      // A rook up; the middlegame: never.
+      {"4k3/pppppppp/8/8/8/8/8/R3K3 w - -", 0}, {"rnbqkbnr/pppppppp/8/8/8/8/8/1NN1K3 w - -", 0},
       // A rook's pawn with the bishop that cannot cover the queening corner.
       {"7k/8/8/8/8/7P/8/4KB2 w - -", WHITE_CANNOT_WIN}, {"7k/8/8/8/8/7P/8/4K1B1 w - -", 0},
       {"4kb2/8/7p/8/8/8/8/7K b - -", BLACK_CANNOT_WIN}, {"4k1b1/8/7p/8/8/8/8/7K b - -", 0},
@@ -34,19 +31,16 @@ TEST(Evaluate, CannotWinFlags) {
       // so only White is marked.
       {"1nn1k3/8/8/8/8/8/8/1NN1K3 w - -", WHITE_CANNOT_WIN},
   };
-  for (const Case &c : cases) {
-    setUpEvaluation(c.fen);
-    EXPECT_EQ(cannotWinFlags(), c.flags) << c.fen;
+  for (const auto &[fen, flags] : cases) {
+    setUpEvaluation(fen);
+    EXPECT_EQ(cannotWinFlags(), flags) << fen;
   }
 }
 
 TEST(Evaluate, LazyExitBounds) {
   // The lazy score answers once it lies the margin outside the window:
   // beta <= lazy - margin or alpha >= lazy + margin; otherwise the full score.
-  const struct {
-    const char *fen;
-    int lazy, margin, full;
-  } cases[] = {
+  const std::tuple<const char *, int, int, int> cases[] = {  // FEN, lazy score, margin, full score
       // Black without a queen: 950 and two majors' imbalance at phase 54
       // (251); the middlegame margin.
       {"rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", 1201, 300, 1205},
@@ -59,14 +53,12 @@ TEST(Evaluate, LazyExitBounds) {
       // at half weight: 667.
       {"N7/8/8/8/3k4/8/8/K6N w - -", 728 / 4, 200, 667 / 4}, {"N7/8/8/8/3k4/8/8/K6N b - -", -728 / 4, 200, -667 / 4},
   };
-  for (const auto &c : cases) {
-    setUpEvaluation(c.fen);
-    const int full = fullEvaluation();
-    EXPECT_EQ(full, c.full) << c.fen;
-    EXPECT_EQ(evaluate(-10000, c.lazy - c.margin), c.lazy) << c.fen;
-    EXPECT_EQ(evaluate(-10000, c.lazy - c.margin + 1), full) << c.fen;
-    EXPECT_EQ(evaluate(c.lazy + c.margin, 10000), c.lazy) << c.fen;
-    EXPECT_EQ(evaluate(c.lazy + c.margin - 1, 10000), full) << c.fen;
+  for (const auto &[fen, lazy, margin, full] : cases) {
+    setUpEvaluation(fen);
+    EXPECT_EQ(test::numbers(fullEvaluation(), evaluate(-10000, lazy - margin), evaluate(-10000, lazy - margin + 1),
+                            evaluate(lazy + margin, 10000), evaluate(lazy + margin - 1, 10000)),
+              test::numbers(full, lazy, full, lazy, full))
+        << fen;
   }
 }
 
@@ -75,19 +67,16 @@ TEST(Evaluate, LazyExitBounds) {
 // 0, and the sign never turns.
 TEST(Evaluate, FiftyMoveDamping) {
   const char *rook = "4k3/8/8/8/8/8/8/R3K3 w - -";
-  const struct {
-    const char *fen;
-    int count, sixteenths;
-  } cases[] = {
+  const std::tuple<const char *, int, int> cases[] = {
       {rook, 84, 16}, {rook, 90, 10}, {rook, 99, 1}, {rook, 100, 0}, {rook, 130, 0},
       {"4k3/8/8/8/8/8/8/R3K3 b - -", 99, 1},
       {"r3k3/8/8/8/8/8/8/RNBQK3 w - -", 99, 16},  // phase 25 and more: never damped
   };
-  for (const auto &c : cases) {
-    setUpEvaluation(c.fen);
+  for (const auto &[fen, count, sixteenths] : cases) {
+    setUpEvaluation(fen);
     const int undamped = fullEvaluation();
-    pos.fiftyCount = c.count;
-    EXPECT_EQ(fullEvaluation(), undamped * c.sixteenths / 16) << c.fen << " " << c.count;
+    pos.fiftyCount = count;
+    EXPECT_EQ(fullEvaluation(), undamped * sixteenths / 16) << fen << " " << count;
   }
 }
 

@@ -12,10 +12,7 @@ using test::passedScore;
 constexpr int blend(int mg, int eg, int phase) { return (mg * phase + eg * (64 - phase)) / 64; }
 
 TEST(PassedPawns, ExactScores) {
-  const struct {
-    const char *fen;
-    int score;
-  } cases[] = {
+  const std::pair<const char *, int> cases[] = {
       // a5, nothing else: base 56 (mg 28), king distances (4 * 7 - 5) * 2 =
       // 46, empty queen's wing 30, and the runner is outside the black
       // king's square (850).  Phase 0 keeps the endgame sum alone.
@@ -53,7 +50,7 @@ TEST(PassedPawns, ExactScores) {
       // sum alone: a7's 70 and 128 for its safe advance.
       {"6k1/P7/8/8/8/8/1QQQQQ2/QQQQ3K w - -", 70 + 128},
   };
-  for (const auto &c : cases) EXPECT_EQ(passedScore(c.fen), c.score) << c.fen;
+  for (const auto &[fen, score] : cases) EXPECT_EQ(passedScore(fen), score) << fen;
 }
 
 TEST(PassedPawns, ExtremeMaterial) {
@@ -64,8 +61,8 @@ TEST(PassedPawns, ExtremeMaterial) {
   EXPECT_EQ(evaluatePassedPawns(entry), 0);
   // Pawns on the seventh and second ranks everywhere they can pass.
   test::setUpEvaluation("7k/PPPP4/8/8/8/8/4pppp/K7 w - -");
-  EXPECT_EQ(test::currentPawnEntry().passedFiles[WHITE], 0xF0);
-  EXPECT_EQ(test::currentPawnEntry().passedFiles[BLACK], 0x0F);
+  const PawnHashEntry &pawns = test::currentPawnEntry();
+  EXPECT_EQ(std::pair(int(pawns.passedFiles[WHITE]), int(pawns.passedFiles[BLACK])), std::pair(0xF0, 0x0F));
   evaluatePassedPawns(test::currentPawnEntry());
   // Three bishops with passers on both wings, and its mirror.
   const char *fen = "1k6/P6P/8/8/8/8/p1BBB2p/4K3 b - -";

@@ -10,10 +10,7 @@ using test::setUpEvaluation;
 using test::square;
 
 TEST(Pieces, ExactSums) {
-  const struct {
-    const char *fen;
-    int pos, mob;
-  } cases[] = {
+  const std::tuple<const char *, int, int> cases[] = {  // FEN, position and mobility scores
       // Rook d1: 20 (a rook above it, fewer than five pawns) + 5 connected,
       // rank mobility 5.  Rook d2: 15, mobility 6 + 7.  Kings on g1 and g8
       // (-15 each) cancel.
@@ -22,6 +19,7 @@ TEST(Pieces, ExactSums) {
       // counts 2 on the doubled diagonal scale.  Pawns only on the b- and
       // c-files: both kings read the queen-side endgame row (-30 on h1/h8).
       {"7k/B1p5/1p6/8/8/8/8/7K w - -", -130, 2}, {"7k/8/8/8/8/1P6/b1P5/7K w - -", 130, -2},
+      {"7k/B7/1p6/8/8/8/8/7K w - -", -66, 2},  // shut in by b6 alone: 64
       // Knight e4 (12) with d6 and f6 covered by the e7 pawn: 4 each less 1
       // on a good square; six free targets weigh 14.
       {"7k/4p3/8/8/4N3/8/8/K7 w - -", 6, 14},
@@ -32,10 +30,10 @@ TEST(Pieces, ExactSums) {
       // less 4 on a good square).
       {"7k/8/2p1p3/8/3N4/1p3p2/8/K7 w - -", 13, 12},
   };
-  for (const auto &c : cases) {
-    setUpEvaluation(c.fen);
+  for (const auto &[fen, position, mobility] : cases) {
+    setUpEvaluation(fen);
     const PieceScores s = evaluatePieces(currentPawnEntry());
-    EXPECT_EQ(std::pair(s.pos, s.mob), std::pair(c.pos, c.mob)) << c.fen;
+    EXPECT_EQ(std::pair(s.pos, s.mob), std::pair(position, mobility)) << fen;
   }
   auto piecesOf = [](const char *fen) {
     setUpEvaluation(fen);
@@ -43,8 +41,6 @@ TEST(Pieces, ExactSums) {
   };
   // With five pawns or more the rear rook gets 25 instead of 20.
   EXPECT_EQ(piecesOf("6k1/8/8/8/8/PPP2PPP/3R4/3R2K1 w - -") - piecesOf("6k1/8/8/8/8/PP4PP/3R4/3R2K1 w - -"), 5);
-  // The bishop shut in by b6 alone: 64.
-  EXPECT_EQ(piecesOf("7k/B7/1p6/8/8/8/8/7K w - -"), -66);
 }
 
 // The shelter byte of a king square, as the evaluation caches it.
@@ -66,6 +62,12 @@ TEST(KingShelter, PawnsInFrontOfTheKing) {
   // own side and as no pawn (15) for the enemy.  h3 (two ranks in front) 5,
   // g2 0, and 15 for each of the g-, h- and missing files.
   EXPECT_EQ(shelter("r2q1rk1/ppppp3/8/8/8/7P/PPPPPPP1/R2Q1R1K w - -", WHITE, "h1"), 50);
+  // The storm, not colour-symmetric: a black king on g8 with white pawns on
+  // g5 and g3 reads 7 more than the mirror, a white king on g1 with black
+  // pawns on g4 and g6.
+  EXPECT_EQ(shelter("r2q1rk1/8/8/6P1/8/6P1/8/R2QK2R w - -", BLACK, "g8") -
+                shelter("r2qk2r/8/6p1/8/6p1/8/8/R2Q1RK1 b - -", WHITE, "g1"),
+            7);
 }
 
 }  // namespace

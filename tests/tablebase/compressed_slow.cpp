@@ -11,14 +11,13 @@ TEST(CompressedTables, ReadLikeThePlainFiles) {
   test::TempDir packedDirectory;
   // Both sides under two of the names the registry accepts.
   const char *const packedSuffix[2] = {".nbw.emd", "_nbb.emd"};
-  for (const std::string &name : names) {
+  for (const std::string &name : names)
     for (int side = 0; side < 2; side++) {
       const std::string plain = test::readFile(tbsolver::fileName(plainDirectory, tbtest::idOf(name), side));
       const std::vector<uint8_t> packed =
           tbcompress::compress(reinterpret_cast<const uint8_t *>(plain.data()), plain.size(), 13, nullptr);
       packedDirectory.write(name + packedSuffix[side], std::string(packed.begin(), packed.end()));
     }
-  }
 
   // Every value of every table, read from the plain files and then the packed ones.
   auto allValues = [&](const std::string &directory) {

@@ -16,12 +16,11 @@ TEST(EngineTablebases, EgtbPrintsTheProbedScore) {
   ASSERT_TRUE(engine.waitForLines("Position not in EGTB", 1, 20000)) << engine.output();
   // Input that arrives later is still read (registration must leave
   // standard input alone).
-  engine.send("uci\n");
-  ASSERT_TRUE(engine.waitForLines("uciok", 1, 20000));
-  engine.send("isready\n");
+  engine.send("uci\nisready\n");
   ASSERT_TRUE(engine.waitForLines("readyok", 1, 20000)) << engine.output();
-  engine.send("setoption name NalimovPath value " + tables + "\nposition fen k7/8/1K6/8/8/8/8/Q7 b - - 0 1\negtb\n");
-  engine.send("position fen 8/8/8/8/8/1k6/8/K1q5 w - - 0 1\negtb\nposition fen k7/8/1K6/8/8/8/8/QQ6 b - - 0 1\negtb\n");
+  engine.send("setoption name NalimovPath value " + tables + "\n");
+  for (const char *fen : {"k7/8/1K6/8/8/8/8/Q7 b", "8/8/8/8/8/1k6/8/K1q5 w", "k7/8/1K6/8/8/8/8/QQ6 b"})
+    engine.send("position fen " + std::string(fen) + " - - 0 1\negtb\n");
   engine.send("quit\n");
   test::EngineRun run = engine.finish();
   EXPECT_EQ(test::linesStartingWith(run.output, "Max 3 , Score"),

@@ -21,13 +21,12 @@ int pliesOf(int score) {
 }
 
 const std::string &tables() {
-  static std::string directory;
-  if (!directory.empty()) return directory;
-  if (const char *given = std::getenv("VORN_TB_DIR")) return directory = given;
-  return directory = tbtest::generatedTables(
+  static const char *given = std::getenv("VORN_TB_DIR");
+  static const std::string directory = given ? given : tbtest::generatedTables(
       {"knk", "kbk", "krk", "kqk", "knkn", "kbkn", "kbkb", "krkn", "krkb", "krkr", "kqkn", "kqkb", "kqkr", "kqkq",
        "knnk", "kbnk", "kbbk", "krnk", "krbk", "krrk", "kqnk", "kqbk", "kqrk", "kqqk", "kpk", "knkp", "kbkp", "krkp",
        "kqkp", "knpk", "kbpk", "krpk", "kqpk", "kppk", "kpkp"});
+  return directory;
 }
 
 // Random legal positions of a table (white has the first side's pieces).
@@ -122,8 +121,7 @@ TEST_F(GeneratedSlow, KpkpEnPassant) {
           if (board[wk] || board[bk] || wk == 40 + f || wk == 48 + f || bk == 40 + f || bk == 48 + f) continue;
           board[wk] = 'K';
           board[bk] = 'k';
-          std::string ep = std::string(1, char('a' + f)) + "6";
-          std::string with = tbtest::fenOf(board, 0, ep), without = tbtest::fenOf(board, 0);
+          std::string with = tbtest::fenOf(board, 0, {char('a' + f), '6'}), without = tbtest::fenOf(board, 0);
           if (setupFromFen(with.c_str()) != FEN_OK || pos.epSquare < 0) continue;
           int score;
           ASSERT_TRUE(TbProbe(&score)) << with;

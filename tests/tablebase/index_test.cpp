@@ -1,33 +1,22 @@
-// Index functions: the published file sizes, and one index per legal
-// placement for the tables of three men (which needs the king-pair and
-// enumeration tables right: a pair too many or too few moves the largest
-// index off the file size).
+// Index functions: the published file sizes, and the kppkp positions
+// answered without the file.  (One index per legal placement is checked by
+// the slow tests.)
 
-#include "index_check.h"
-#include "tablebase/registry.h"
+#include "tablebase_fixture.h"
 
 namespace {
 
 // The sizes of the published files, white to move and black to move.
 TEST(TablebaseIndex, PublishedSizes) {
-  const struct {
-    const char *name;
-    uint32_t white, black;
-  } published[] = {
-      {"kpk", 81664, 84012},         {"kqk", 25629, 28644},         {"kpkp", 3863492, 3863492},
-      {"kppk", 1806671, 1912372},    {"kbnk", 1550620, 1747284},    {"kqqk", 698739, 873642},
+  const std::tuple<const char *, uint32_t, uint32_t> published[] = {
+      {"kpk", 81664, 84012},         {"kqk", 25629, 28644},           {"kpkp", 3863492, 3863492},
+      {"kppk", 1806671, 1912372},    {"kbnk", 1550620, 1747284},      {"kqqk", 698739, 873642},
       {"kppkp", 84219361, 89391280}, {"krpkr", 286777440, 304369920}, {"kqqkq", 41944320, 46912050},
   };
-  for (const auto &p : published) {
-    int id = 0;
-    while (id < TB_TABLE_COUNT && std::string(tbTableNames[id]) != p.name) id++;
-    ASSERT_LT(id, TB_TABLE_COUNT) << p.name;
-    EXPECT_EQ(std::pair(tbExpectedSizes[id][0], tbExpectedSizes[id][1]), std::pair(p.white, p.black)) << p.name;
+  for (const auto &[name, white, black] : published) {
+    const int id = tbtest::idOf(name);
+    EXPECT_EQ(std::pair(tbExpectedSizes[id][0], tbExpectedSizes[id][1]), std::pair(white, black)) << name;
   }
-}
-
-TEST(TablebaseIndex, ThreeMenPlacementsHaveTheirOwnIndex) {
-  for (int id = 1; id <= 5; id++) tbtest::expectInjective(id);
 }
 
 // The seven black-to-move kppkp positions whose published values are wrong

@@ -37,10 +37,8 @@ inline const std::string &generatedTables(const std::vector<std::string> &names)
     if (!known->known[id]) {
       EXPECT_TRUE(tbsolver::generate(dir.path, id, *known, true)) << name;
     }
-    for (int side = 0; side < (tbIsSymmetric(id) ? 1 : 2); side++) {
-      const std::vector<int8_t> &bytes = known->bytes[id][side];
-      tbsolver::writeFile(tbsolver::fileName(dir.path, id, side), bytes);
-    }
+    for (int side = 0; side < (tbIsSymmetric(id) ? 1 : 2); side++)
+      tbsolver::writeFile(tbsolver::fileName(dir.path, id, side), known->bytes[id][side]);
   }
   return dir.path;
 }
