@@ -172,15 +172,23 @@ class EngineProcess {
     if (toEngine_ >= 0) close(toEngine_);
     toEngine_ = -1;
   }
+  // Reads until the output holds `n` lines starting with `start` (true), or
+  // the output ends or the time runs out (false).  An empty `start` waits
+  // for the end.
+  bool waitForLines(const std::string &start, size_t n, int timeoutMs = 60000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (start.empty() || linesStartingWith(output_, start).size() < n) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+      pollfd fd = {fromEngine_, POLLIN, 0};
+      if (left <= 0 || poll(&fd, 1, int(left)) <= 0 || !readSome()) return false;
+    }
+    return true;
+  }
   // Closes the input, reads to the end and returns the output and exit code.
   EngineRun finish(int timeoutMs = 20000) {
     closeInput();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (pollfd fd = {fromEngine_, POLLIN, 0};;) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0 || poll(&fd, 1, int(left.count())) <= 0 || !readSome()) break;
-    }
+    waitForLines("", 0, timeoutMs);
     if (!ended_) kill(pid_, SIGKILL);
     int status = 0;
     waitpid(pid_, &status, 0);
@@ -190,6 +198,7 @@ class EngineProcess {
     if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     return run;
   }
+  const std::string &output() const { return output_; }
 
  private:
   bool readSome() {
