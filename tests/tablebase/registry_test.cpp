@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "../../tools/tb_compressor.h"
 #include "tablebase_fixture.h"
 
 namespace {
@@ -76,22 +77,25 @@ TEST_F(TablebaseRegistry, RefusedFilesAreReported) {
   makeFile(one.path + "/kpk.nbw.emd", 100);
   ASSERT_EQ(mkfifo((one.path + "/kbk.nbw").c_str(), 0644), 0);      // must not block
   ASSERT_EQ(mkdir((one.path + "/knk.nbw").c_str(), 0755), 0);       // not a file
+  const std::vector<uint8_t> draws(sizeOf("kbk", 1), 0), packed = tbcompress::compress(draws.data(), draws.size(), 14, nullptr);
+  ASSERT_TRUE(tbsolver::writeFile(one.path + "/kbk.nbb.emd", std::vector<int8_t>(packed.begin(), packed.end())));
   for (bool uci : {false, true}) {
     std::string path;
     for (int i = 0; uci && i < 30; i++) path += two.path + "/missing" + std::to_string(i) + ";";
     shell.engineFlags = uci ? FLAG_UCI : 0;
     const auto [result, output] = registerCapturing(path + one.path);
     EXPECT_EQ(result, 0);
-    // Three reports, one line each, and nothing about the missing directories.
-    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 3) << output;
+    // Four reports, one line each, and nothing about the missing directories.
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 4) << output;
     const std::string stars = uci ? "info string *** " : "*** ";
     for (const auto &[before, after] : {std::pair("", "/kqk.nbw corrupted\n"),
                                         std::pair("Unable to read ", "/krkp_nbb.emd - "),
-                                        std::pair("Unable to read ", "/kpk.nbw.emd - ")})
+                                        std::pair("Unable to read ", "/kpk.nbw.emd - "),
+                                        std::pair("", "/kbk.nbb.emd: Unsupported block size 16384\n")})
       EXPECT_NE(output.find(stars + before + one.path + after), std::string::npos) << output;
   }
   for (const char *t : {"kqk", "krkp", "kpk", "kbk", "knk"}) EXPECT_FALSE(TbIsRegistered(tbtest::idOf(t), 0)) << t;
-  EXPECT_FALSE(TbIsRegistered(tbtest::idOf("krkp"), 1));
+  for (const char *t : {"krkp", "kbk"}) EXPECT_FALSE(TbIsRegistered(tbtest::idOf(t), 1)) << t;
 }
 
 // Material lookup: the table's colours, the exchanged colours, counts
