@@ -1,8 +1,9 @@
 // The pieces of the search on chosen positions: the check test before a
-// move, the threat test's horizon, the quiet-move generator and the test of
-// remembered moves, the quiescence search at its edges and the pruning at a
-// frontier node.  (The serious-check and threat tests' verdicts show in the
-// node counts of the fixed searches.)
+// move, the threat test's horizon, the test of remembered moves and the
+// quiescence search at its edges.  (The serious-check and threat tests'
+// verdicts, the quiet-move generator, stand pat in check, delta and frontier
+// pruning and the repetition rule all show in the node counts of the fixed
+// searches.)
 #include <algorithm>
 
 #include "evaluation/evaluation.h"
@@ -73,28 +74,6 @@ TEST(ThreatTest, OnlyMovesBelowTheRootCount) {
   EXPECT_EQ(threatAfterMove(), 0);
 }
 
-std::vector<Move> sortedList() {
-  std::vector<Move> moves;
-  for (const MoveEntry &e : test::currentList()) moves.push_back(e.move);
-  std::sort(moves.begin(), moves.end());
-  return moves;
-}
-
-TEST(QuietMoves, AreTheQuietMovesOfTheFullGenerator) {
-  test::Rng rng(11);
-  for (int game = 0; game < 300; game++) {
-    test::randomPlayout(rng, rng.below(60));
-    if (inCheck()) continue;
-    generateAll();
-    std::vector<Move> expected = sortedList();
-    expected.erase(std::remove_if(expected.begin(), expected.end(),
-                                  [](Move m) { return (m & (MOVE_CAPTURE | MOVE_PROMOTION)) != 0; }),
-                   expected.end());
-    generateQuiet();
-    ASSERT_EQ(sortedList(), expected) << test::positionFen();
-  }
-}
-
 TEST(RememberedMoves, EveryGeneratedMoveIsPlayableWithItsFlags) {
   test::Rng rng(5);
   for (int game = 0; game < 300; game++) {
@@ -163,13 +142,6 @@ TEST_F(QuiesceTest, TheDeepestPlyOnlyEvaluates) {
   EXPECT_EQ(test::numbers(tree.selDepth, tree.nodeCount), test::numbers(62, 1));
 }
 
-TEST_F(QuiesceTest, ACheckThatCanBeAnsweredByATakingMayStandPat) {
-  playFrom("4k3/8/8/7r/8/8/1Q6/K7 w - -", "b2e5");  // the rook may take the queen
-  tree.nodeCount = 0;
-  EXPECT_GE(quiesce(-1000, -900, 1), -900);
-  EXPECT_EQ(tree.nodeCount, 1u);  // no evasion was searched
-}
-
 TEST_F(QuiesceTest, NoEvasionIsMateAtThisPlyUnlessTheFiftyMovesAreOver) {
   playFrom("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -", "a1a8", 1);
   moveListStart[1] = 0;
@@ -178,47 +150,6 @@ TEST_F(QuiesceTest, NoEvasionIsMateAtThisPlyUnlessTheFiftyMovesAreOver) {
   EXPECT_EQ(quiesce(-10000, 10000, 1), 1 - 10000);
   pos.fiftyCount = 101;
   EXPECT_EQ(quiesce(-10000, 10000, 1), 0);
-}
-
-TEST_F(QuiesceTest, TheLastPawnIsTakenEvenFarBelowAlpha) {
-  // White's rook takes the only black pawn: far below alpha, but not by more
-  // than the last pawn is worth.  With a second black pawn it is pruned.
-  auto nodesFarBelowAlpha = [](const char *fen) {
-    setPosition(fen);
-    const int standPat = evaluate(-10000, 10000);
-    clearHashTables();
-    tree.nodeCount = 0;
-    quiesce(standPat + 1000, standPat + 1001, 1);
-    return tree.nodeCount;
-  };
-  EXPECT_GE(nodesFarBelowAlpha("4k2q/8/8/8/8/8/p7/R3K3 w - -"), 2u);
-  EXPECT_EQ(nodesFarBelowAlpha("4k2q/8/8/7p/8/8/p7/R3K3 w - -"), 1u);
-}
-
-TEST_F(SearchTest, AFrontierNodeFarBelowAlphaSearchesOnlyItsFirstMove) {
-  // White has eight quiet moves, none of them a check, and Black has no
-  // capture or check in reply: each move searched costs one node.
-  setPosition("5k1b/6p1/8/8/8/8/8/1N4K1 w - -");
-  moveListStart[0] = 0;
-  tree.materialBalance[0] = -100;
-  tree.nodeCount = 0;
-  search(400, 401, 1, 0, NF_SCOUT | NF_NULL_OK);
-  EXPECT_EQ(tree.nodeCount, 2u);
-  clearHashTables();
-  tree.nodeCount = 0;
-  // Below alpha, but not hopelessly: every move is searched.
-  search(250, 251, 1, 0, NF_SCOUT | NF_NULL_OK);
-  EXPECT_EQ(tree.nodeCount, 9u);
-}
-
-TEST_F(SearchTest, ARepeatedPositionIsADraw) {
-  setPosition("4k3/8/8/8/8/8/8/1N2K1N1 w - -");
-  for (const char *m : {"b1c3", "e8d8", "c3b1", "d8e8"}) ASSERT_TRUE(makeMove(test::findMove(m)));
-  pos.searchPly = 0;
-  moveListStart[0] = 0;
-  tree.nodeCount = 0;
-  EXPECT_EQ(search(-10000, 10000, 3, 0, NF_NULL_OK), 0);
-  EXPECT_EQ(tree.nodeCount, 1u);
 }
 
 }  // namespace
