@@ -93,11 +93,4 @@ TEST(MakeMove, CheckState) {
   }
 }
 
-TEST(MakeMove, NullMoveClearsEnPassant) {
-  test::setUp("4k3/8/8/8/3pP3/8/8/4K3 b - e3");
-  makeNullMove();
-  EXPECT_EQ(pos.epSquare, -1);
-  EXPECT_EQ(pos.hashKey, computeHashKey());
-}
-
 }  // namespace

@@ -1,24 +1,11 @@
-// Setting up positions: the start arrays, FEN text and its bad forms, the
-// castling and en passant fields.
-#include <tuple>
-
+// Setting up positions: FEN text and its bad forms, the castling and en
+// passant fields.  (The start position of a new game is played through in
+// the shell tests.)
 #include "position_checks.h"
 
 namespace {
 
 using test::square;
-
-TEST(Setup, StartArraysAndFenGiveTheSamePosition) {
-  initBoardTables();
-  newGame();
-  test::expectConsistent("start");
-  const test::Snapshot fromArrays = test::Snapshot::take();
-  test::setUp();
-  EXPECT_TRUE(test::Snapshot::take() == fromArrays);
-  EXPECT_EQ(std::tuple(pos.kingRookSquare[WHITE], pos.queenRookSquare[WHITE], pos.kingRookSquare[BLACK],
-                       pos.queenRookSquare[BLACK]),
-            std::tuple(square("h1"), square("a1"), square("h8"), square("a8")));
-}
 
 // FEN text may end early; the castling field takes KQkq or file letters,
 // but only corner rooks with the king on its square keep a right.

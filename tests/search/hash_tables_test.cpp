@@ -131,9 +131,10 @@ TEST_F(HashTablesTest, StoreWritesTheBoundAndKeepsTheMoveOfAFailLow) {
   EXPECT_EQ(e.move, 0x444u);
 }
 
-// Which slot a result goes to and which entry it pushes out shows in the
-// node counts of the search tests; here, what a stored entry answers.
-TEST_F(HashTablesTest, ProbesAndCutoffs) {
+// Which slot a result goes to and which entry it pushes out, and which bound
+// answers a node, show in the node counts of the search tests; here, which
+// keys find a stored entry.
+TEST_F(HashTablesTest, Probes) {
   const HashKey a = keyOf(9, 1, 1), b = keyOf(9, 2, 2), c = keyOf(9, 3, 3);
   store(a, 5, 0x1);
   store(b, 6, 0x2);
@@ -143,33 +144,6 @@ TEST_F(HashTablesTest, ProbesAndCutoffs) {
   storeRootEntry(keyOf(11, 1, 0x10), 4, 5, -10, 10, 0x7);
   EXPECT_EQ(probeRootMove(keyOf(11, 1, 0x10)), 0x7u);
   EXPECT_EQ(probeRootMove(keyOf(11, 2, 0x10)), 0u);
-
-  // Only a bound at least as deep as the node answers it; exact never does
-  // in the tree.  The quiescence table has no depth, and exact answers.
-  const struct {
-    uint8_t flags;
-    int depth, alpha, beta;
-    bool tree, quiescence;
-  } cases[] = {
-      {TT_UPPER, 5, 20, 30, true, true},      {TT_UPPER, 6, 20, 30, false, true}, {TT_UPPER, 5, 19, 30, false, false},
-      {TT_LOWER, 3, 0, 20, true, true},       {TT_LOWER, 3, 0, 21, false, false}, {TT_EXACT, 1, 100, 200, false, true},
-      {TT_EXACT, 1, -200, -100, false, true},
-  };
-  for (const auto &c : cases) {
-    TTEntry e{};
-    e.depth = 5;
-    e.score = 20;
-    e.flags = c.flags;
-    QuiesceEntry q{};
-    q.score = 20;
-    q.flags = c.flags;
-    int score = 0, qScore = 0;
-    const bool tree = ttCutoff(e, c.depth, c.alpha, c.beta, &score);
-    const bool quiescence = quiesceCutoff(q, c.alpha, c.beta, &qScore);
-    EXPECT_EQ(test::numbers(tree, quiescence, c.tree ? score : 20, c.quiescence ? qScore : 20),
-              test::numbers(c.tree, c.quiescence, 20, 20))
-        << &c - cases;
-  }
 }
 
 }  // namespace
