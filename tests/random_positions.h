@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <sstream>
 
+#include "position/perft.h"
 #include "test_support.h"
 
 namespace test {
@@ -21,6 +22,15 @@ inline const char *const perftFens[] = {
     "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -",
 };
 constexpr int perftFenCount = sizeof(perftFens) / sizeof(perftFens[0]);
+
+// Checks the perft count of each standard position, {depth, nodes} in the
+// order of perftFens.
+inline void expectPerftCounts(const std::pair<int, uint64_t> (&counts)[perftFenCount]) {
+  for (int i = 0; i < perftFenCount; i++) {
+    setUp(perftFens[i]);
+    EXPECT_EQ(perft(counts[i].first), counts[i].second) << perftFens[i] << " depth " << counts[i].first;
+  }
+}
 
 // xorshift64*: small, fast and identical everywhere (unlike the standard
 // library's distributions).
