@@ -69,10 +69,7 @@ TEST(MakeMove, CastlingWordWithoutRightOrRookIsRefused) {
 // The check state counts checkers, not pieces behind them, from a FEN and
 // after every kind of checking move.
 TEST(MakeMove, CheckState) {
-  const struct {
-    const char *fen, *move;
-    uint32_t check;
-  } cases[] = {
+  const std::tuple<const char *, const char *, uint32_t> cases[] = {
       {"4r2k/8/8/8/1b6/8/8/4K3 w - -", "", CHECK_DOUBLE},                 // rook and bishop
       {"4r2k/8/8/8/8/3n4/8/4K3 w - -", "", CHECK_DOUBLE},                 // rook and knight
       {"4r2k/8/8/4q3/8/8/8/4K3 w - -", "", uint32_t(square("e5"))},       // a rook behind the queen
@@ -82,14 +79,14 @@ TEST(MakeMove, CheckState) {
       {"5k2/8/8/8/8/8/8/4K2R w K -", "e1g1", uint32_t(square("f1"))},     // the castled rook
       {"8/4P1k1/8/8/8/8/8/4K3 w - -", "e7e8n", uint32_t(square("e8"))},   // a knight promotion
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    if (c.move[0]) {
-      ASSERT_TRUE(makeMove(findMove(c.move))) << c.move;
+  for (const auto &[fen, move, expected] : cases) {
+    test::setUp(fen);
+    if (move[0]) {
+      ASSERT_TRUE(makeMove(findMove(move))) << move;
     }
     const uint32_t check = pos.checkInfo[pos.gamePly];
-    EXPECT_EQ(c.check == CHECK_DOUBLE ? check & CHECK_DOUBLE : check, c.check) << c.fen << " " << c.move;
-    test::expectConsistent(c.fen);
+    EXPECT_EQ(expected == CHECK_DOUBLE ? check & CHECK_DOUBLE : check, expected) << fen << " " << move;
+    test::expectConsistent(fen);
   }
 }
 

@@ -23,21 +23,19 @@ int parseExact(const std::string &text, Move &move) {
 // the parsed word must be the generated move written in coordinates.  (Every
 // other kind of move is in the round trip below.)
 TEST(MoveText, ParsedTextsAreTheGeneratedMoves) {
-  const struct {
-    const char *fen, *text, *move;
-  } cases[] = {
+  const std::tuple<const char *, const char *, const char *> cases[] = {
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O", "e1g1"}, {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "o-o", "e1g1"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0", "e1g1"}, {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O-O", "e1c1"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0-0", "e1c1"}, {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "0-0-0", "e8c8"},
       {"7k/8/8/8/8/8/8/K3R3 w - -", "e1g1", "e1g1"},  // a rook on e1: a plain rook move
       {"K6k/8/8/8/8/8/3p4/2N5 b - -", "d2c1r", "d2c1r"}, {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "e5d6"},
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
+  for (const auto &[fen, text, move] : cases) {
+    test::setUp(fen);
     Move parsed = 0;
-    EXPECT_EQ(parseExact(c.text, parsed), 1) << c.text;
-    EXPECT_EQ(parsed, test::findMove(c.move)) << c.fen << " " << c.text;
-    EXPECT_NE(parsed, 0u) << c.text;
+    EXPECT_EQ(parseExact(text, parsed), 1) << text;
+    EXPECT_EQ(parsed, test::findMove(move)) << fen << " " << text;
+    EXPECT_NE(parsed, 0u) << text;
   }
   test::setUp("7n/6P1/8/8/8/8/8/K6k w - -");
   EXPECT_STREQ(moveToCoordinates(test::findMove("g7h8q")), "g7h8Q");
@@ -66,9 +64,7 @@ TEST(MoveText, BadTextIsRejected) {
 // both (also with three pieces reaching the square); a pinned piece still
 // counts, a blocked one does not.
 TEST(MoveText, AlgebraicText) {
-  const struct {
-    const char *fen, *move, *san;
-  } cases[] = {
+  const std::tuple<const char *, const char *, const char *> cases[] = {
       {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "b1d2", "Nbd2"}, {"4k3/8/8/8/8/1N6/8/1N2K3 w - -", "b1d2", "N1d2"},
       {"4k3/8/8/8/8/8/8/R3K2R w - -", "a1d1", "Rd1"},  // the king stands between the rooks
       {"4k3/8/8/8/8/8/4K3/R6R w - -", "a1d1", "Rad1"},
@@ -81,11 +77,11 @@ TEST(MoveText, AlgebraicText) {
       {"r3k3/1P6/8/8/3p4/4P3/8/4K3 w - -", "b7a8n", "bxa8=N"}, {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1", "O-O"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1c1", "O-O-O"}, {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "exd6"},
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    const Move m = test::findMove(c.move);
-    ASSERT_NE(m, 0u) << c.fen << " " << c.move;
-    EXPECT_EQ(std::string(moveToSan(m)), c.san) << c.fen;
+  for (const auto &[fen, move, san] : cases) {
+    test::setUp(fen);
+    const Move m = test::findMove(move);
+    ASSERT_NE(m, 0u) << fen << " " << move;
+    EXPECT_EQ(std::string(moveToSan(m)), san) << fen;
   }
 }
 

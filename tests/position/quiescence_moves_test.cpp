@@ -53,10 +53,7 @@ TEST(QuiescenceMoves, ExactListsOrderAndScores) {
 // back-rank checks, knight forks and queen contact checks.  (Which quiet
 // moves check at all is the property test's business.)
 TEST(QuiescenceMoves, RareThreats) {
-  const struct {
-    const char *fen, *move;
-    int checks, threats;
-  } cases[] = {
+  const std::tuple<const char *, const char *, int, int> cases[] = {
       // Back-rank checks by a rook: distant, blocked, or next to the king
       // and then only when protected.
       {"6k1/8/8/8/8/8/8/R3K3 w - -", "a1a8", 1, 1}, {"3n2k1/8/8/8/8/8/8/R3K3 w - -", "a1a8", 0, 0},
@@ -78,22 +75,18 @@ TEST(QuiescenceMoves, RareThreats) {
       {"6k1/r7/8/7B/8/8/8/4KQ2 w - -", "f1f7", 1, 0},
       {"8/8/6k1/8/3B3Q/8/8/4K3 w - -", "h4h6", 1, 0},  // the king is not on an edge
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
+  for (const auto &[fen, move, checkCount, threatCount] : cases) {
+    test::setUp(fen);
     const std::vector<std::string> checks = texts(listOf(generateCapturesChecks));
     const std::vector<std::string> threats = texts(listOf(generateCapturesThreats));
-    EXPECT_EQ(std::count(checks.begin(), checks.end(), c.move), c.checks) << c.fen << " " << c.move;
-    EXPECT_EQ(std::count(threats.begin(), threats.end(), c.move), c.threats) << c.fen << " " << c.move;
+    EXPECT_EQ(std::count(checks.begin(), checks.end(), move), checkCount) << fen << " " << move;
+    EXPECT_EQ(std::count(threats.begin(), threats.end(), move), threatCount) << fen << " " << move;
   }
 }
 
 TEST(QuiescenceMoves, QueenContactSupport) {
   const int f7 = square("f7"), g2 = square("g2"), d3 = square("d3");
-  struct Case {
-    const char *fen;
-    int x, expected;
-    const char *why;
-  } cases[] = {
+  const std::tuple<const char *, int, int, const char *> cases[] = {
       {"6k1/8/8/7B/8/8/8/4KQ2 w - -", f7, 1, "bishop h5 supports; the enemy king does not defend"},
       {"6k1/8/8/7B/8/8/8/4KQ2 w - -", square("h7"), 0, "nothing supports h7 (a bishop on a file does not)"},
       {"6k1/8/8/7Q/8/8/8/4KQ2 w - -", f7, 0, "another queen does not count"},
@@ -109,9 +102,9 @@ TEST(QuiescenceMoves, QueenContactSupport) {
       {"4k3/8/8/1b6/8/8/8/K7 b - -", d3, 1, "black to move: bishop b5 supports d3"},
       {"4k3/8/8/8/4p3/8/8/K7 b - -", d3, 1, "black to move: pawn e4 supports d3"},
   };
-  for (const Case &c : cases) {
-    test::setUp(c.fen);
-    EXPECT_EQ(queenContactSupported(c.x), c.expected) << c.why;
+  for (const auto &[fen, x, expected, why] : cases) {
+    test::setUp(fen);
+    EXPECT_EQ(queenContactSupported(x), expected) << why;
   }
 }
 

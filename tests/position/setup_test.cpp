@@ -10,10 +10,7 @@ using test::square;
 // FEN text may end early; the castling field takes KQkq or file letters,
 // but only corner rooks with the king on its square keep a right.
 TEST(Setup, SideAndCastlingFields) {
-  const struct {
-    const char *fen;
-    int side, rights;
-  } cases[] = {
+  const std::tuple<const char *, int, int> cases[] = {
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -", BLACK, 15},
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - -", WHITE, 0},
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w Kq", WHITE, 1 | 8},  // ends right after the letters
@@ -24,12 +21,12 @@ TEST(Setup, SideAndCastlingFields) {
       {"r3k2r/8/8/8/8/8/8/R4K1R w KQkq -", WHITE, 4 | 8},  // the king is not on e1
       {"4k3/8/8/8/8/8/8/4K1R1 w K -", WHITE, 0},           // a rook on g1 is no castling rook
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    EXPECT_EQ(pos.sideToMove, c.side) << c.fen;
-    EXPECT_EQ(pos.castleRights, c.rights) << c.fen;
-    test::expectConsistent(c.fen);
-    for (Move m : test::legalMoves()) EXPECT_TRUE(!(m & MOVE_CASTLE) || c.rights) << c.fen;
+  for (const auto &[fen, side, rights] : cases) {
+    test::setUp(fen);
+    EXPECT_EQ(pos.sideToMove, side) << fen;
+    EXPECT_EQ(pos.castleRights, rights) << fen;
+    test::expectConsistent(fen);
+    for (Move m : test::legalMoves()) EXPECT_TRUE(!(m & MOVE_CASTLE) || rights) << fen;
   }
   test::setUp("4k3/8/8/8/8/8/8/1R2K2R w Kb -");
   EXPECT_EQ(pos.queenRookSquare[WHITE], -1);
@@ -40,21 +37,18 @@ TEST(Setup, SideAndCastlingFields) {
 // An en passant square only after a real double push with a pawn beside it
 // to take: then a FEN and the same position reached by moves have the same key.
 TEST(Setup, EnPassantSquareOnlyAfterARealDoublePush) {
-  const struct {
-    const char *before, *move, *after;
-    int epSquare;
-  } cases[] = {
+  const std::tuple<const char *, const char *, const char *, int> cases[] = {
       {"4k3/8/8/8/3p4/8/4P3/4K3 w - -", "e2e4", "4k3/8/8/8/3pP3/8/8/4K3 b - e3", square("e3")},
       {"4k3/8/8/8/8/8/4P3/4K3 w - -", "e2e4", "4k3/8/8/8/4P3/8/8/4K3 b - e3", -1},  // nothing to take
   };
-  for (const auto &c : cases) {
-    test::setUp(c.before);
-    ASSERT_TRUE(makeMove(test::findMove(c.move)));
-    EXPECT_EQ(pos.epSquare, c.epSquare);
+  for (const auto &[before, move, after, epSquare] : cases) {
+    test::setUp(before);
+    ASSERT_TRUE(makeMove(test::findMove(move)));
+    EXPECT_EQ(pos.epSquare, epSquare);
     const HashKey byMoves = pos.hashKey;
-    test::setUp(c.after);
-    EXPECT_EQ(pos.epSquare, c.epSquare) << c.after;
-    EXPECT_EQ(pos.hashKey, byMoves) << c.after;
+    test::setUp(after);
+    EXPECT_EQ(pos.epSquare, epSquare) << after;
+    EXPECT_EQ(pos.hashKey, byMoves) << after;
   }
   // The wrong side to move, a square off ranks 3 and 6, or an occupied
   // square behind: no en passant square.
