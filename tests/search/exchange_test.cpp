@@ -57,10 +57,7 @@ TEST(ExchangeGenerators, CheapestFirstWithXraysAndTheKingLast) {
 }
 
 TEST(ExchangeTest, CasesForBothColours) {
-  const struct {
-    const char *fen, *move;
-    bool accepted;
-  } cases[] = {
+  const std::tuple<const char *, const char *, bool> cases[] = {
       {"4k3/8/2p5/3p4/4P3/8/8/4K3 w - -", "e4d5", true},   // pawn for pawn
       {"4k3/8/5n2/3n4/8/8/3R4/3RK3 w - -", "d2d5", true},  // a second rook behind
       {"8/8/4k3/3n4/8/8/3R4/3RK3 w - -", "d2d5", true},    // the king cannot take back with a rook behind
@@ -70,14 +67,14 @@ TEST(ExchangeTest, CasesForBothColours) {
       {"3rk3/8/8/3p4/8/4N3/8/4K3 w - -", "e3d5", false},
       {"4k3/8/8/2pPp3/8/8/8/4K3 w - e6", "d5e6", true},  // en passant: pawn for pawn, though defended
   };
-  for (const auto &c : cases) {
+  for (const auto &[fen, text, accepted] : cases) {
     for (bool mirrored : {false, true}) {
-      test::setUp(mirrored ? test::mirroredFen(c.fen).c_str() : c.fen);
-      std::string move = c.move;
+      test::setUp(mirrored ? test::mirroredFen(fen).c_str() : fen);
+      std::string move = text;
       if (mirrored) move[1] = char('1' + '8' - move[1]), move[3] = char('1' + '8' - move[3]);
       const Move m = test::findMove(move);
       ASSERT_NE(m, 0u) << move;
-      EXPECT_EQ(exchangeTestAccepts(m), c.accepted) << c.fen << (mirrored ? " mirrored" : "");
+      EXPECT_EQ(exchangeTestAccepts(m), accepted) << fen << (mirrored ? " mirrored" : "");
     }
   }
 }

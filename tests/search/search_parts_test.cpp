@@ -91,12 +91,7 @@ TEST(RememberedMoves, EveryGeneratedMoveIsPlayableWithItsFlags) {
 // into the generated move with its flags.
 TEST(RememberedMoves, MovesOfAnotherPositionAreRefusedOrCompleted) {
   const char *const castles = "r3k2r/pppq1ppp/8/3p4/8/2N5/PPP2PPP/R3K2R w Kkq -";
-  const struct {
-    const char *fen, *move;
-    Move flags;
-    bool accepted;
-    const char *why;
-  } cases[] = {
+  const std::tuple<const char *, const char *, Move, bool, const char *> cases[] = {
       {castles, "c1e3", 0, false, "no piece there"},
       {castles, "a1a3", 0, false, "through its own pawn"},
       {castles, "c3c5", 0, false, "not a knight's move"},
@@ -110,13 +105,13 @@ TEST(RememberedMoves, MovesOfAnotherPositionAreRefusedOrCompleted) {
       {"4k3/1P6/8/8/8/8/8/K7 w - -", "b7b8q", Move(QUEEN) << 16, true, "a promotion"},
       {"4k3/4p3/8/8/8/8/8/4R1K1 w - -", "e1e8", 0, false, "through an enemy pawn"},
   };
-  for (const auto &c : cases) {
-    test::setUp(c.fen);
-    const Move expected = c.accepted ? test::findMove(c.move) : 0;
-    ASSERT_EQ(expected != 0, c.accepted) << c.why;
-    const Move word = makeMoveWord(test::square(c.move), test::square(c.move + 2), c.flags);
-    EXPECT_EQ(playableMove(word), expected) << c.why;
-    EXPECT_EQ(playableQuietMove(word), expected & (MOVE_CAPTURE | MOVE_PROMOTION) ? 0 : expected) << c.why;
+  for (const auto &[fen, move, flags, accepted, why] : cases) {
+    test::setUp(fen);
+    const Move expected = accepted ? test::findMove(move) : 0;
+    ASSERT_EQ(expected != 0, accepted) << why;
+    const Move word = makeMoveWord(test::square(move), test::square(move + 2), flags);
+    EXPECT_EQ(playableMove(word), expected) << why;
+    EXPECT_EQ(playableQuietMove(word), expected & (MOVE_CAPTURE | MOVE_PROMOTION) ? 0 : expected) << why;
   }
 }
 

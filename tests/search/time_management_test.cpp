@@ -85,20 +85,18 @@ TEST_F(TimeTest, AllocationFromTheClocks) {
 // the clock grows back) or its share of the moves to go, and the limit well
 // within the clock.
 TEST_F(TimeTest, AShortClockIsNeverOverspent) {
-  const struct {
-    int mine, theirs, movesToGo, increment, target, limit;
-  } cases[] = {
+  const std::tuple<int, int, int, int, int, int> cases[] = {
       {100, 100, 0, 0, 95 / 30, 10},
       {10, 100, 0, 0, 1, 1},
       {60, 60, 0, 5, 55 / 30 + 3, 11},
       {100, 100, 20, 0, 95 / 20, 5},
       {1000, 1000, 0, 500, 995 / 30 + 375, (1000 - 5) / 2},
   };
-  for (const auto &c : cases) {
-    clocks(c.mine, c.theirs, c.movesToGo, c.increment);
+  for (const auto &[mine, theirs, movesToGo, increment, target, limit] : cases) {
+    clocks(mine, theirs, movesToGo, increment);
     allocateTime();
-    EXPECT_EQ(test::numbers(timing.targetMoveTime, timeControl.maxMoveTime), test::numbers(c.target, c.limit))
-        << c.mine << " " << c.movesToGo << " " << c.increment;
+    EXPECT_EQ(test::numbers(timing.targetMoveTime, timeControl.maxMoveTime), test::numbers(target, limit))
+        << mine << " " << movesToGo << " " << increment;
   }
 }
 
