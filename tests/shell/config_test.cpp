@@ -33,53 +33,50 @@ class ConfigTest : public ::testing::Test {
 constexpr int BASE = FLAG_XBOARD | FLAG_POST, PONDER = BASE | FLAG_PONDER;
 
 TEST_F(ConfigTest, EveryRule) {
-  const struct {
-    const char *file;
-    int shift, cacheMB, flags;
-    const char *path;
-  } cases[] = {{nullptr, 16, 2, BASE, ""},  // a missing file gives the defaults
-               {"PONDER 1\nLEARN 1\nRESIGN 1\nTT_SIZE 24576\nEGTB_PATH /data/tb\nEGTB_CACHE_SIZE 16\n", 13, 16,
-                BASE | FLAG_PONDER | FLAG_LEARN | FLAG_RESIGN, "/data/tb"},
-               {"LEARN 1\r\nEGTB_PATH C:/tb\r\nRESIGN 1", 16, 2, BASE | FLAG_LEARN | FLAG_RESIGN, "C:/tb"},
-               // The table size in kilobytes, below 48 the default, capped, last line wins.
-               {"TT_SIZE 3100", 16, 2, BASE, ""},
-               {"TT_SIZE 10", 16, 2, BASE, ""},
-               {"TT_SIZE -1", 16, 2, BASE, ""},
-               {"TT_SIZE 48", 22, 2, BASE, ""},
-               {"TT_SIZE 4294967344", MIN_HASH_SHIFT, 2, BASE, ""},
-               {"TT_SIZE 8192kb", 15, 2, BASE, ""},
-               {"TT_SIZE x", 16, 2, BASE, ""},
-               {"TT_SIZE 100\nTT_SIZE 24576", 13, 2, BASE, ""},
-               {"TT_SIZE 24576\nTT_SIZE 0", 16, 2, BASE, ""},
-               // The cache from 1 to 64 MB, else 2.
-               {"EGTB_CACHE_SIZE 0", 16, 2, BASE, ""},
-               {"EGTB_CACHE_SIZE 1", 16, 1, BASE, ""},
-               {"EGTB_CACHE_SIZE 64", 16, 64, BASE, ""},
-               {"EGTB_CACHE_SIZE 65", 16, 2, BASE, ""},
-               {"EGTB_CACHE_SIZE 99999999999999999999", 16, 2, BASE, ""},
-               // Flags can only be switched on, by a 1.
-               {"PONDER 1\nPONDER 0\n", 16, 2, PONDER, ""},
-               {"PONDER 2\nLEARN yes\nRESIGN 0\n", 16, 2, BASE, ""},
-               // Separators between key and value.
-               {"PONDER = 1", 16, 2, PONDER, ""},
-               {"PONDER\t1", 16, 2, PONDER, ""},
-               {"PONDER =1", 16, 2, PONDER, ""},
-               {"  PONDER 1", 16, 2, PONDER, ""},
-               {"PONDER 1 # on", 16, 2, PONDER, ""},
-               {"PONDER 1\r", 16, 2, PONDER, ""},
-               {"PONDER=1", 16, 2, BASE, ""},
-               {"PONDER", 16, 2, BASE, ""},
-               {"ponder 1", 16, 2, BASE, ""},
-               {"PONDER\r\n1", 16, 2, BASE, ""},
-               {"# PONDER 1", 16, 2, BASE, ""},
-               {"PONDER_X 1", 16, 2, BASE, ""}};
-  for (const auto &c : cases) {
-    read(c.file);
-    const char *file = c.file ? c.file : "(none)";
+  const std::tuple<const char *, int, int, int, const char *> cases[] = {
+      {nullptr, 16, 2, BASE, ""},  // a missing file gives the defaults
+      {"PONDER 1\nLEARN 1\nRESIGN 1\nTT_SIZE 24576\nEGTB_PATH /data/tb\nEGTB_CACHE_SIZE 16\n", 13, 16,
+       BASE | FLAG_PONDER | FLAG_LEARN | FLAG_RESIGN, "/data/tb"},
+      {"LEARN 1\r\nEGTB_PATH C:/tb\r\nRESIGN 1", 16, 2, BASE | FLAG_LEARN | FLAG_RESIGN, "C:/tb"},
+      // The table size in kilobytes, below 48 the default, capped, last line wins.
+      {"TT_SIZE 3100", 16, 2, BASE, ""},
+      {"TT_SIZE 10", 16, 2, BASE, ""},
+      {"TT_SIZE -1", 16, 2, BASE, ""},
+      {"TT_SIZE 48", 22, 2, BASE, ""},
+      {"TT_SIZE 4294967344", MIN_HASH_SHIFT, 2, BASE, ""},
+      {"TT_SIZE 8192kb", 15, 2, BASE, ""},
+      {"TT_SIZE x", 16, 2, BASE, ""},
+      {"TT_SIZE 100\nTT_SIZE 24576", 13, 2, BASE, ""},
+      {"TT_SIZE 24576\nTT_SIZE 0", 16, 2, BASE, ""},
+      // The cache from 1 to 64 MB, else 2.
+      {"EGTB_CACHE_SIZE 0", 16, 2, BASE, ""},
+      {"EGTB_CACHE_SIZE 1", 16, 1, BASE, ""},
+      {"EGTB_CACHE_SIZE 64", 16, 64, BASE, ""},
+      {"EGTB_CACHE_SIZE 65", 16, 2, BASE, ""},
+      {"EGTB_CACHE_SIZE 99999999999999999999", 16, 2, BASE, ""},
+      // Flags can only be switched on, by a 1.
+      {"PONDER 1\nPONDER 0\n", 16, 2, PONDER, ""},
+      {"PONDER 2\nLEARN yes\nRESIGN 0\n", 16, 2, BASE, ""},
+      // Separators between key and value.
+      {"PONDER = 1", 16, 2, PONDER, ""},
+      {"PONDER\t1", 16, 2, PONDER, ""},
+      {"PONDER =1", 16, 2, PONDER, ""},
+      {"  PONDER 1", 16, 2, PONDER, ""},
+      {"PONDER 1 # on", 16, 2, PONDER, ""},
+      {"PONDER 1\r", 16, 2, PONDER, ""},
+      {"PONDER=1", 16, 2, BASE, ""},
+      {"PONDER", 16, 2, BASE, ""},
+      {"ponder 1", 16, 2, BASE, ""},
+      {"PONDER\r\n1", 16, 2, BASE, ""},
+      {"# PONDER 1", 16, 2, BASE, ""},
+      {"PONDER_X 1", 16, 2, BASE, ""}};
+  for (const auto &[text, shift, cacheMB, flags, path] : cases) {
+    read(text);
+    const char *file = text ? text : "(none)";
     EXPECT_EQ(test::numbers(hashTables.hashShift, tablebaseSettings.tbCacheMB, shell.engineFlags),
-              test::numbers(c.shift, c.cacheMB, c.flags))
+              test::numbers(shift, cacheMB, flags))
         << file;
-    EXPECT_STREQ(tablebaseSettings.tbPath, c.path) << file;
+    EXPECT_STREQ(tablebaseSettings.tbPath, path) << file;
   }
 }
 

@@ -17,9 +17,7 @@ const std::string protocolFirst = "Enter the protocol first (xboard or uci)\n";
 TEST(EngineSession, Transcripts) {
   std::string words;
   for (int i = 0; i < 20000; i++) words += " w" + std::to_string(i);
-  const struct {
-    std::string input, output;
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"", ""},  // end of input before a protocol
       {"new\nusermove e2e4\nquit\nboard\n", protocolFirst + protocolFirst},
       {"board\nBOARD\n", std::string(startBoard) + startBoard},
@@ -36,34 +34,30 @@ TEST(EngineSession, Transcripts) {
        protocolFirst + startBoard + uciAnswer + "readyok\nreadyok\n"},
       {"uci\nisready " + std::string(600000, 'z') + "\nisready\n",
        uciAnswer + "ERROR (input line too long): getLine\nreadyok\n"}};
-  for (const auto &c : cases) {
-    test::EngineRun run = runEngine(c.input);
-    EXPECT_EQ(run.output, banner() + c.output) << c.input.substr(0, 40);
-    EXPECT_EQ(run.exitCode, 0) << c.input.substr(0, 40);
+  for (const auto &[input, output] : cases) {
+    test::EngineRun run = runEngine(input);
+    EXPECT_EQ(run.output, banner() + output) << input.substr(0, 40);
+    EXPECT_EQ(run.exitCode, 0) << input.substr(0, 40);
   }
 }
 
 // Options are handled before any input is read; standard input is a file
 // whose read position shows whether the engine read from it.
 TEST(EngineCommandLine, Options) {
-  const struct {
-    std::vector<std::string> argv;
-    std::string output;
-    int exitCode;
-    bool readsInput;
-  } cases[] = {{{"vorn", "-xboard"}, "Invalid option!\n", 0, false},
-               {{"vorn", "/XBOARD"}, "Invalid option!\n", 0, false},
-               {{"vorn", "/CB"}, "Please specify path to the PGN file\n", 0, false},
-               {{"vorn", "/CB", "games.pgn"}, "Cannot open PGN file 'games.pgn'\n", 1, false},
-               {{"vorn", "/xboard"}, "", 0, true},
-               {{"vorn", "/xboard", "whatever"}, "", 0, true}};
-  for (const auto &c : cases) {
+  const std::tuple<std::vector<std::string>, std::string, int, bool> cases[] = {
+      {{"vorn", "-xboard"}, "Invalid option!\n", 0, false},
+      {{"vorn", "/XBOARD"}, "Invalid option!\n", 0, false},
+      {{"vorn", "/CB"}, "Please specify path to the PGN file\n", 0, false},
+      {{"vorn", "/CB", "games.pgn"}, "Cannot open PGN file 'games.pgn'\n", 1, false},
+      {{"vorn", "/xboard"}, "", 0, true},
+      {{"vorn", "/xboard", "whatever"}, "", 0, true}};
+  for (const auto &[argv, output, exitCode, readsInput] : cases) {
     test::TempDir dir;
     const int fd = open(dir.write("input", "quit\n").c_str(), O_RDONLY);
-    test::EngineRun run = EngineProcess(c.argv, "", fd).finish();
-    EXPECT_EQ(run.output, banner() + c.output) << c.argv[1];
-    EXPECT_EQ(run.exitCode, c.exitCode) << c.argv[1];
-    EXPECT_EQ(lseek(fd, 0, SEEK_CUR) != 0, c.readsInput) << c.argv[1];
+    test::EngineRun run = EngineProcess(argv, "", fd).finish();
+    EXPECT_EQ(run.output, banner() + output) << argv[1];
+    EXPECT_EQ(run.exitCode, exitCode) << argv[1];
+    EXPECT_EQ(lseek(fd, 0, SEEK_CUR) != 0, readsInput) << argv[1];
     close(fd);
   }
 }

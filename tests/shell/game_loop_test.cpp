@@ -73,28 +73,24 @@ TEST_F(GameLoop, AMoveListThatExtendsTheGamePlaysOnlyTheNewMoves) {
 }
 
 TEST_F(GameLoop, TheReplayStopsAtTheFirstWordThatIsNoLegalMove) {
-  const struct {
-    const char *fen;
-    const char *moves;
-    int plies;
-  } cases[] = {{"", "e2e4 e7e5 e1g1 g1f3", 2},                  // castling through its own pieces
-               {"", "e2e4 0000 g1f3", 1},                       // a null move
-               {"", "e2e4 e7e5 e2e3 b8c6", 2},                  // an empty from-square
-               {"", "e2e4 e7e5 g1g3 b8c6", 2},                  // a knight cannot go there
-               {"", "e2e4 e7e5 d1h5 f7f5 g1f3", 3},             // the pawn may not leave its king to the queen
-               {"", "e2e4 e7e5 e4e5 b8c6", 2},                  // a pawn cannot take straight on
-               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1g1", 0},  // no right to castle short
-               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O", 0},
-               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O-O e8g8", 2},
-               {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1c1 e8g8 O-O", 2},
-               {"4k3/4r3/8/8/8/8/4B3/4K3 w - -", "e2d3", 0},    // the bishop is pinned
-               {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8 e8d7", 0},  // a promotion needs its piece
-               {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8k e8d7", 0}};
-  for (const auto &c : cases) {
-    std::string line =
-        std::string("position ") + (c.fen[0] ? std::string("fen ") + c.fen : "startpos") + " moves " + c.moves;
+  const std::tuple<const char *, const char *, int> cases[] = {
+      {"", "e2e4 e7e5 e1g1 g1f3", 2},                  // castling through its own pieces
+      {"", "e2e4 0000 g1f3", 1},                       // a null move
+      {"", "e2e4 e7e5 e2e3 b8c6", 2},                  // an empty from-square
+      {"", "e2e4 e7e5 g1g3 b8c6", 2},                  // a knight cannot go there
+      {"", "e2e4 e7e5 d1h5 f7f5 g1f3", 3},             // the pawn may not leave its king to the queen
+      {"", "e2e4 e7e5 e4e5 b8c6", 2},                  // a pawn cannot take straight on
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1g1", 0},  // no right to castle short
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O", 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "O-O-O e8g8", 2},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Qkq -", "e1c1 e8g8 O-O", 2},
+      {"4k3/4r3/8/8/8/8/4B3/4K3 w - -", "e2d3", 0},    // the bishop is pinned
+      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8 e8d7", 0},  // a promotion needs its piece
+      {"4k3/P7/8/8/8/8/8/4K3 w - -", "a7a8k e8d7", 0}};
+  for (const auto &[fen, moves, plies] : cases) {
+    std::string line = std::string("position ") + (fen[0] ? std::string("fen ") + fen : "startpos") + " moves " + moves;
     command(line);
-    EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength), test::numbers(c.plies, c.plies - 1)) << line;
+    EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength), test::numbers(plies, plies - 1)) << line;
   }
 }
 
@@ -178,19 +174,15 @@ TEST_F(GameLoop, TypedMoves) {
   EXPECT_STREQ(gameRecord.moveTextList[0], "e4");
   EXPECT_EQ(typed("e7", "e4", 'q'), "Illegal move: e7e4q\n");
   EXPECT_EQ(test::numbers(pos.gamePly, shell.pendingFrom), test::numbers(1, -1));
-  const struct {
-    char letter;
-    int type;
-  } promotions[] = {{'n', KNIGHT}, {'B', BISHOP}, {'r', ROOK}, {'q', QUEEN}, {'x', QUEEN}, {0, QUEEN}};
-  for (const auto &p : promotions) {
+  const std::pair<char, int> promotions[] = {{'n', KNIGHT}, {'B', BISHOP}, {'r', ROOK},
+                                             {'q', QUEEN},  {'x', QUEEN},  {0, QUEEN}};
+  for (const auto &[letter, type] : promotions) {
     command("position fen 7k/P7/8/8/8/8/8/K7 w - -");
     shell.forceMode = 1;
-    EXPECT_EQ(typed("a7", "a8", p.letter),
-              p.type == KNIGHT || p.type == BISHOP ? "1/2-1/2 {Insufficient material}\n" : "");
+    EXPECT_EQ(typed("a7", "a8", letter), type == KNIGHT || type == BISHOP ? "1/2-1/2 {Insufficient material}\n" : "");
     // In force mode the engine only records.
-    EXPECT_EQ(test::numbers(wordType(pos.board[test::square("a8")]), shell.engineSide),
-              test::numbers(p.type, NO_COLOUR))
-        << p.letter;
+    EXPECT_EQ(test::numbers(wordType(pos.board[test::square("a8")]), shell.engineSide), test::numbers(type, NO_COLOUR))
+        << letter;
   }
 }
 
@@ -279,12 +271,8 @@ TEST_F(GameLoop, EveryGoGetsOneAnswer) {
 // when the opponent has time to win, with "resign" alone; otherwise the move
 // goes out in algebraic notation as the record has it.
 TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
-  const struct {
-    int resignCount;
-    int32_t opponentClock;
-    bool resigns;
-  } cases[] = {{0, 60000, false}, {2, 60000, true}, {2, 10000, false}};
-  for (const auto &c : cases) {
+  const std::tuple<int, int32_t, bool> cases[] = {{0, 60000, false}, {2, 60000, true}, {2, 10000, false}};
+  for (const auto &[resignCount, opponentClock, resigns] : cases) {
     shell.engineFlags = (shell.engineFlags & ~FLAG_XBOARD) | FLAG_UCI;  // for "position"
     command("position fen k7/8/8/8/8/8/qq6/7K w - -");
     useXboard(FLAG_RESIGN);
@@ -292,19 +280,19 @@ TEST_F(GameLoop, XboardResignsAfterThreeHopelessScoresWhenTheOpponentHasTime) {
     timeControl.baseTime = timeControl.maxMoveTime = 0;
     timeControl.maxSearchDepth = 3;
     timeControl.clockTime[WHITE] = 60000;
-    timeControl.clockTime[BLACK] = c.opponentClock;
-    shell.resignCount = c.resignCount;
+    timeControl.clockTime[BLACK] = opponentClock;
+    shell.resignCount = resignCount;
     shell.engineSide = WHITE;
     const std::string out = think();
     // A resigned game keeps its last position: the move is taken back.
     EXPECT_EQ(test::numbers(pos.gamePly, gameRecord.gameLength, shell.resignCount,
                             test::linesStartingWith(out, "resign").size(), shell.gameOver),
-              test::numbers(!c.resigns, c.resigns ? -1 : 0, c.resignCount + 1, c.resigns, c.resigns))
+              test::numbers(!resigns, resigns ? -1 : 0, resignCount + 1, resigns, resigns))
         << out;
     EXPECT_LT(searchResult.lastSearchScore, -800);
     const std::vector<std::string> sent = test::linesStartingWith(out, "move ");
-    ASSERT_EQ(sent.size(), c.resigns ? 0u : 1u) << out;
-    if (!c.resigns) {
+    ASSERT_EQ(sent.size(), resigns ? 0u : 1u) << out;
+    if (!resigns) {
       EXPECT_STREQ(gameRecord.moveTextList[pos.gamePly - 1], sent[0].c_str() + 5);
     }
   }

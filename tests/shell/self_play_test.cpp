@@ -56,26 +56,24 @@ TEST_F(SelfPlay, AShortMatchEndsByTheRulesAndIsWrittenAsPgn) {
 }
 
 TEST_F(SelfPlay, EveryFaultLosesWithItsReason) {
-  const struct {
-    std::string arguments;
-    const char *result, *termination;
-  } cases[] = {{fakeEngine("Wrong", "echo bestmove e2e5") + "--tc 5+0",
-                "{White plays an illegal move: bestmove e2e5} 0-1", "rules infraction"},
-               {fakeEngine("Null", "echo bestmove 0000") + "--tc 5+0",  // no move while moves exist
-                "{White plays an illegal move: bestmove 0000} 0-1", "rules infraction"},
-               {fakeEngine("Crash", "exit 3") + "--tc 5+0", "{White crashed or closed its output} 0-1", nullptr},
-               {fakeEngine("Hang", ":") + "--tc 0.2+0 --hang-ms 300", "{White does not answer (hangs)} 0-1", nullptr},
-               {fakeEngine("Slow", "sleep 0.4; echo bestmove e2e4") + "--tc 0.1+0 --hang-ms 2000",
-                "{White loses on time (", "time forfeit"},
-               {"--ponder " + fakeEngine("Early", "echo bestmove e2e4 ponder e7e5", "echo bestmove d2d4") +
-                    "--tc 5+0 --option Ponder=true",
-                "{White answers before ponderhit or stop: bestmove d2d4} 0-1", nullptr}};
-  for (const auto &c : cases) {
-    test::EngineRun result = run(c.arguments);
-    EXPECT_EQ(result.exitCode, 1) << c.result << result.output;
-    EXPECT_NE(pgn.find(c.result), std::string::npos) << pgn;
-    if (c.termination) {
-      EXPECT_NE(pgn.find(std::string("[Termination \"") + c.termination + "\"]"), std::string::npos);
+  const std::tuple<std::string, const char *, const char *> cases[] = {
+      {fakeEngine("Wrong", "echo bestmove e2e5") + "--tc 5+0", "{White plays an illegal move: bestmove e2e5} 0-1",
+       "rules infraction"},
+      {fakeEngine("Null", "echo bestmove 0000") + "--tc 5+0",  // no move while moves exist
+       "{White plays an illegal move: bestmove 0000} 0-1", "rules infraction"},
+      {fakeEngine("Crash", "exit 3") + "--tc 5+0", "{White crashed or closed its output} 0-1", nullptr},
+      {fakeEngine("Hang", ":") + "--tc 0.2+0 --hang-ms 300", "{White does not answer (hangs)} 0-1", nullptr},
+      {fakeEngine("Slow", "sleep 0.4; echo bestmove e2e4") + "--tc 0.1+0 --hang-ms 2000", "{White loses on time (",
+       "time forfeit"},
+      {"--ponder " + fakeEngine("Early", "echo bestmove e2e4 ponder e7e5", "echo bestmove d2d4") +
+           "--tc 5+0 --option Ponder=true",
+       "{White answers before ponderhit or stop: bestmove d2d4} 0-1", nullptr}};
+  for (const auto &[arguments, reason, termination] : cases) {
+    test::EngineRun result = run(arguments);
+    EXPECT_EQ(result.exitCode, 1) << reason << result.output;
+    EXPECT_NE(pgn.find(reason), std::string::npos) << pgn;
+    if (termination) {
+      EXPECT_NE(pgn.find(std::string("[Termination \"") + termination + "\"]"), std::string::npos);
     }
   }
 }

@@ -83,11 +83,7 @@ TEST_F(UciCommand, GoLimits) {
 }
 
 TEST_F(UciCommand, LastMoveTimeComesFromTheOwnClock) {
-  const struct {
-    int32_t before;
-    const char *go;
-    int32_t expected;
-  } cases[] = {
+  const std::tuple<int32_t, const char *, int32_t> cases[] = {
       {6000, "go wtime 59000 btime 60000", 100},              // 1 s spent
       {6000, "go wtime 50000 btime 60000", 200},              // at most 2 s count
       {6000, "go wtime 61000 btime 60000", 0},                // the clock grew: no figure
@@ -96,10 +92,10 @@ TEST_F(UciCommand, LastMoveTimeComesFromTheOwnClock) {
       {1200, "go wtime 10000 btime 10000 movestogo 40", 20},  // 200 > 1000 / 40: at least 20
       {6000, "go wtime 59900 btime 60000 movestogo 2", 10}    // below the share of a move
   };
-  for (const auto &c : cases) {
-    timeControl.clockTime[WHITE] = c.before;
-    send(c.go);
-    EXPECT_EQ(timeControl.lastMoveTime, c.expected) << c.go;
+  for (const auto &[before, go, expected] : cases) {
+    timeControl.clockTime[WHITE] = before;
+    send(go);
+    EXPECT_EQ(timeControl.lastMoveTime, expected) << go;
   }
 }
 
@@ -131,48 +127,45 @@ TEST_F(UciCommand, PositionFillsTheMoveListAndCommandArg) {
   send("position fen 4k3/8/8/8/8/8/8/4K2R w K - 0 1 moves e1g1 e8d8 castle h1h8");
   EXPECT_STREQ(gameRecord.moveTextList[1], "e8d8");
   EXPECT_STREQ(gameRecord.moveTextList[2], "");  // "castle" ends the list
-  const struct {
-    const char *line, *arg;
-  } cases[] = {{"position fen 4k3/8/8/8/8/8/8/4K2R w K - 0 1 moves e1g1", "M 4k3/8/8/8/8/8/8/4K2R w K - 0 1"},
-               {"position fen 4k3/8/8/8/8/8/8/4K2R b K -   ", "4k3/8/8/8/8/8/8/4K2R b K -"},
-               {"position FEN 4k3/8/8/8/8/8/8/4K2R b K - MOVES e8d8", "M 4k3/8/8/8/8/8/8/4K2R b K -"},
-               {"position startpos", ""},
-               {"position", ""},
-               {"position fen", ""},
-               {"position startpos moves", ""}};
-  for (const auto &c : cases) {
-    send(c.line);
-    EXPECT_STREQ(shell.commandArg, c.arg) << c.line;
+  const std::pair<const char *, const char *> cases[] = {
+      {"position fen 4k3/8/8/8/8/8/8/4K2R w K - 0 1 moves e1g1", "M 4k3/8/8/8/8/8/8/4K2R w K - 0 1"},
+      {"position fen 4k3/8/8/8/8/8/8/4K2R b K -   ", "4k3/8/8/8/8/8/8/4K2R b K -"},
+      {"position FEN 4k3/8/8/8/8/8/8/4K2R b K - MOVES e8d8", "M 4k3/8/8/8/8/8/8/4K2R b K -"},
+      {"position startpos", ""},
+      {"position", ""},
+      {"position fen", ""},
+      {"position startpos moves", ""}};
+  for (const auto &[line, arg] : cases) {
+    send(line);
+    EXPECT_STREQ(shell.commandArg, arg) << line;
   }
 }
 
 // Each line on the options its predecessors left; -1: not checked.  The
 // opponent flag comes from the option, not the game: it survives a new game.
 TEST_F(UciCommand, Options) {
-  const struct {
-    const char *line;
-    int32_t multiPV, computer, bucketBits;
-  } cases[] = {{"setoption name MultiPV value 5", 5, -1, -1},  // the top of the range
-               {"setoption name MultiPV value 9", 1, -1, -1},  // 1 outside the announced range
-               {"setoption name MultiPV value 0", 1, -1, -1},
-               {"setoption name MultiPV value ", 1, -1, -1},
-               {"setoption name UCI_Opponent value GM 2800 computer Deep Thought", -1, 1, -1},
-               {"ucinewgame", -1, 1, -1},
-               {"setoption name UCI_Opponent value none none human Jane Doe", -1, 0, -1},
-               {"setoption name UCI_Opponent value IM 2400 Computer", -1, 1, -1},
-               {"setoption name UCI_Opponent value IM", -1, 0, -1},
-               {"setoption name Hash value 16", -1, -1, 18},
-               {"setoption name Hash value 100000", -1, -1, 22},
-               {"setoption name Hash value -3", -1, -1, 14},
-               {"setoption name Hash value 99999999999999999999999999", -1, -1, 22},
-               {"setoption name Hash value 4", -1, -1, 16}};
-  for (const auto &c : cases) {
-    send(c.line);
+  const std::tuple<const char *, int32_t, int32_t, int32_t> cases[] = {
+      {"setoption name MultiPV value 5", 5, -1, -1},  // the top of the range
+      {"setoption name MultiPV value 9", 1, -1, -1},  // 1 outside the announced range
+      {"setoption name MultiPV value 0", 1, -1, -1},
+      {"setoption name MultiPV value ", 1, -1, -1},
+      {"setoption name UCI_Opponent value GM 2800 computer Deep Thought", -1, 1, -1},
+      {"ucinewgame", -1, 1, -1},
+      {"setoption name UCI_Opponent value none none human Jane Doe", -1, 0, -1},
+      {"setoption name UCI_Opponent value IM 2400 Computer", -1, 1, -1},
+      {"setoption name UCI_Opponent value IM", -1, 0, -1},
+      {"setoption name Hash value 16", -1, -1, 18},
+      {"setoption name Hash value 100000", -1, -1, 22},
+      {"setoption name Hash value -3", -1, -1, 14},
+      {"setoption name Hash value 99999999999999999999999999", -1, -1, 22},
+      {"setoption name Hash value 4", -1, -1, 16}};
+  for (const auto &[line, multiPV, computer, bucketBits] : cases) {
+    send(line);
     if (shell.pendingCommand == COMMAND_NEW_GAME) carryOutCommand();
     shell.pendingCommand = COMMAND_NONE;
-    EXPECT_EQ(c.multiPV < 0 ? -1 : shell.multiPV, c.multiPV) << c.line;
-    EXPECT_EQ(c.computer < 0 ? -1 : (shell.engineFlags & FLAG_OPPONENT_COMPUTER) != 0, c.computer) << c.line;
-    EXPECT_EQ(c.bucketBits < 0 ? 0 : ttBucketCount(), c.bucketBits < 0 ? 0 : uint64_t(1) << c.bucketBits) << c.line;
+    EXPECT_EQ(multiPV < 0 ? -1 : shell.multiPV, multiPV) << line;
+    EXPECT_EQ(computer < 0 ? -1 : (shell.engineFlags & FLAG_OPPONENT_COMPUTER) != 0, computer) << line;
+    EXPECT_EQ(bucketBits < 0 ? 0 : ttBucketCount(), bucketBits < 0 ? 0 : uint64_t(1) << bucketBits) << line;
   }
   send("setoption name NalimovPath value " + std::string(5000, 'd'));
   EXPECT_EQ(std::strlen(tablebaseSettings.tbPath), size_t(5000));

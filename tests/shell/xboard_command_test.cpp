@@ -56,41 +56,39 @@ class XboardCommand : public test::UciTest {
 };
 
 TEST_F(XboardCommand, TimeControls) {
-  const struct {
-    const char *lines;
-    int32_t movesToGo, baseTime, increment, maxMoveTime, clock, depth;
-  } cases[] = {{"level 40 5 0", 40, 30000, 0, 1500, 30000, 60},
-               {"level 0 2 12", 0, 12000, 1200, 12000, 12000, 60},
-               {"level 40 0:20 0", 40, 2000, 0, 100, 2000, 60},
-               {"level 0 0:10 0.5", 0, 1000, 50, 1000, 1000, 60},
-               {"level 0 0 5", 0, 500, 500, 500, 500, 60},
-               {"level 0 25+5 0", 0, 150000, 0, 150000, 150000, 60},  // only the minutes count
-               {"level 0 0 0", 0, 1, 0, 1, 1, 60},                    // no time at all is not "no limit"
-               {"level x y z", 0, 1, 0, 1, 1, 60},
-               {"level 99999 9999999 -3", 1000, 2000000, 0, 4000, 2000000, 60},
-               {"level 40 5", 0, 500, 0, 500, 500, 60},  // refused: the defaults stay
-               {"st 10", 0, 0, 0, 900, 1000, 60},        // a margin for the way to xboard
-               {"st 0.5", 0, 0, 0, 40, 50, 60},
-               {"st 0", 0, 0, 0, 1, 1, 60},
-               {"st 1e9", 0, 0, 0, 1999900, 2000000, 60},
-               {"st nan", 0, 0, 0, 1, 1, 60},
-               {"level 40 5 0\nsd 8", 40, 30000, 0, 1500, 30000, 8},
-               {"sd 0", 0, 500, 0, 500, 500, 1},
-               {"sd 99", 0, 500, 0, 500, 500, 60},
-               {"sd 8\nnew", 0, 500, 0, 500, 500, 60}};
-  for (const auto &c : cases) {
+  const std::tuple<const char *, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> cases[] = {
+      {"level 40 5 0", 40, 30000, 0, 1500, 30000, 60},
+      {"level 0 2 12", 0, 12000, 1200, 12000, 12000, 60},
+      {"level 40 0:20 0", 40, 2000, 0, 100, 2000, 60},
+      {"level 0 0:10 0.5", 0, 1000, 50, 1000, 1000, 60},
+      {"level 0 0 5", 0, 500, 500, 500, 500, 60},
+      {"level 0 25+5 0", 0, 150000, 0, 150000, 150000, 60},  // only the minutes count
+      {"level 0 0 0", 0, 1, 0, 1, 1, 60},                    // no time at all is not "no limit"
+      {"level x y z", 0, 1, 0, 1, 1, 60},
+      {"level 99999 9999999 -3", 1000, 2000000, 0, 4000, 2000000, 60},
+      {"level 40 5", 0, 500, 0, 500, 500, 60},  // refused: the defaults stay
+      {"st 10", 0, 0, 0, 900, 1000, 60},        // a margin for the way to xboard
+      {"st 0.5", 0, 0, 0, 40, 50, 60},
+      {"st 0", 0, 0, 0, 1, 1, 60},
+      {"st 1e9", 0, 0, 0, 1999900, 2000000, 60},
+      {"st nan", 0, 0, 0, 1, 1, 60},
+      {"level 40 5 0\nsd 8", 40, 30000, 0, 1500, 30000, 8},
+      {"sd 0", 0, 500, 0, 500, 500, 1},
+      {"sd 99", 0, 500, 0, 500, 500, 60},
+      {"sd 8\nnew", 0, 500, 0, 500, 500, 60}};
+  for (const auto &[lines, movesToGo, baseTime, increment, maxMoveTime, clock, depth] : cases) {
     play("new");
     setSearchDefaults();
     timeControl.clockTime[WHITE] = timeControl.clockTime[BLACK] = 500;
-    const std::string out = play(c.lines);
+    const std::string out = play(lines);
     const TimeControl &tc = timeControl;
     // Only the short "level" is refused with an error.
     EXPECT_EQ(test::numbers(tc.movesToGo, tc.baseTime, tc.timeIncrement, tc.maxMoveTime, tc.clockTime[WHITE],
                             tc.clockTime[BLACK], tc.maxSearchDepth,
                             out.find("ERROR (wrong number of parameters)") != std::string::npos),
-              test::numbers(c.movesToGo, c.baseTime, c.increment, c.maxMoveTime, c.clock, c.clock, c.depth,
-                            std::string(c.lines) == "level 40 5"))
-        << c.lines;
+              test::numbers(movesToGo, baseTime, increment, maxMoveTime, clock, clock, depth,
+                            std::string(lines) == "level 40 5"))
+        << lines;
   }
 }
 
@@ -111,38 +109,33 @@ TEST_F(XboardCommand, TheEnginesClockEndsUpOnItsSide) {
 }
 
 TEST_F(XboardCommand, MoveWordsAndPonderHits) {
-  const struct {
-    const char *word;
-    int from, to;
-  } words[] = {{"e2e4", test::square("e2"), test::square("e4")},
-               {"e7e8x", test::square("e7"), test::square("e8")},
-               {"e2", -1, -1},
-               {"e2e", -1, -1},
-               {"i2i4", -1, -1},
-               {"e2e9", -1, -1},
-               {"4e2e", -1, -1}};
-  for (const auto &w : words) {
+  const std::tuple<const char *, int, int> words[] = {{"e2e4", test::square("e2"), test::square("e4")},
+                                                      {"e7e8x", test::square("e7"), test::square("e8")},
+                                                      {"e2", -1, -1},
+                                                      {"e2e", -1, -1},
+                                                      {"i2i4", -1, -1},
+                                                      {"e2e9", -1, -1},
+                                                      {"4e2e", -1, -1}};
+  for (const auto &[word, from, to] : words) {
     shell.pendingFrom = shell.pendingTo = 99;
-    send(w.word);
-    EXPECT_EQ(test::numbers(shell.pendingFrom, shell.pendingTo), test::numbers(w.from, w.to)) << w.word;
+    send(word);
+    EXPECT_EQ(test::numbers(shell.pendingFrom, shell.pendingTo), test::numbers(from, to)) << word;
   }
 
   // Pondering on e7e8=Q: a missing letter means a queen, as in the game.
   test::setUp("8/4P3/8/8/8/8/k7/2K5 w - -");
   const Move queen = test::findMove("e7e8q");
-  const struct {
-    const char *word;
-    bool hit;
-  } replies[] = {{"e7e8q", true}, {"E7E8Q", true}, {"e7e8", true}, {"e7e8n", false}, {"e7e7q", false}};
-  for (const auto &r : replies) {
+  const std::pair<const char *, bool> replies[] = {
+      {"e7e8q", true}, {"E7E8Q", true}, {"e7e8", true}, {"e7e8n", false}, {"e7e7q", false}};
+  for (const auto &[word, hit] : replies) {
     shell.searching = shell.pondering = 1;
     shell.ponderMove = queen;
     shell.searchAbort = ABORT_NONE;
     gameRecord.gameLength = 4;
-    send(r.word);
+    send(word);
     EXPECT_EQ(test::numbers(shell.searchAbort, gameRecord.gameLength, shell.pendingFrom < 0),
-              test::numbers(r.hit ? ABORT_PONDER_HIT : ABORT_STOP, r.hit ? 5 : 4, r.hit))
-        << r.word;
+              test::numbers(hit ? ABORT_PONDER_HIT : ABORT_STOP, hit ? 5 : 4, hit))
+        << word;
   }
   // A move while the engine thinks on its own time is not taken.
   shell.pondering = 0;
@@ -160,26 +153,21 @@ TEST_F(XboardCommand, MoveWordsAndPonderHits) {
 }
 
 TEST_F(XboardCommand, ResultAsksForLearningAndKeepsTheGame) {
-  const struct {
-    const char *line;
-    bool learn;
-    int32_t pending, result;
-  } cases[] = {{"result 1-0 {White mates}", true, 1, 1},
-               {"result 0-1", true, 1, -1},
-               {"result 1/2-1/2 {Draw}", true, 1, 0},
-               {"result", true, 0, 0},
-               {"result 1-0", false, 0, 0}};
-  for (const auto &c : cases) {
+  const std::tuple<const char *, bool, int32_t, int32_t> cases[] = {{"result 1-0 {White mates}", true, 1, 1},
+                                                                    {"result 0-1", true, 1, -1},
+                                                                    {"result 1/2-1/2 {Draw}", true, 1, 0},
+                                                                    {"result", true, 0, 0},
+                                                                    {"result 1-0", false, 0, 0}};
+  for (const auto &[line, learn, pending, result] : cases) {
     play("new\ne2e4\ne7e5");
-    shell.engineFlags = c.learn ? shell.engineFlags | FLAG_LEARN : shell.engineFlags & ~FLAG_LEARN;
+    shell.engineFlags = learn ? shell.engineFlags | FLAG_LEARN : shell.engineFlags & ~FLAG_LEARN;
     shell.learnPending = shell.learnResult = 0;
-    play(c.line);
-    EXPECT_EQ(test::numbers(shell.gameOver, shell.learnPending, shell.learnResult),
-              test::numbers(1, c.pending, c.result))
-        << c.line;
+    play(line);
+    EXPECT_EQ(test::numbers(shell.gameOver, shell.learnPending, shell.learnResult), test::numbers(1, pending, result))
+        << line;
     const HashKey key = pos.hashKey;
     learnAfterResult();
-    EXPECT_EQ(test::numbers(pos.gamePly, shell.gameOver), test::numbers(2, 1)) << c.line;
+    EXPECT_EQ(test::numbers(pos.gamePly, shell.gameOver), test::numbers(2, 1)) << line;
     EXPECT_EQ(pos.hashKey, key);
   }
 }
