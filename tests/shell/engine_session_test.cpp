@@ -27,6 +27,9 @@ TEST(EngineSession, Transcripts) {
       {"board\nnew\nquit\nboard\n", startBoard},               // after a console command xboard is the protocol
       {"chk eval\nchk\negtb\n", "Eval: 0\nEGTB Not found\n"},  // "chk" needs its "e"
       {"uci\n", uciAnswer},                                    // end of input after a protocol
+      {"uci\nposition startpos moves f2f3 e7e5 g2g4 d8h4\ngo depth 1\n",  // a "go" on a game already over
+       uciAnswer + "0-1 {Black wins}\ninfo depth 1 seldepth 1\nERROR (no legal moves): think\nbestmove 0000\n" +
+           "0-1 {Black wins}\n"},
       // Blank lines say nothing; a NUL byte ends the line; thousands of words.
       {"\n   \n\r\n \r\n" + std::string(3000, ' ') + "\nboard\n", startBoard},
       {std::string("bo\0ard\n\0\nboard\0x\n", 17) + "board\n", protocolFirst + startBoard + startBoard},
